@@ -1,0 +1,23 @@
+// Config.ini: the eight settings both programs share, one value per line in a fixed order.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+struct ConfigSettings {
+  double latitude = 0;
+  double longitude = 0;
+  std::string accountName;
+  std::string password;
+  std::string apiKey;
+  std::string grid;
+  int32_t dxAlert = 0;
+  int32_t stationAlert = 0;
+};
+
+inline constexpr const char* kConfigFileName = "Config.ini";
+
+// Missing file or missing values read as 0 and empty texts; nothing is reported.
+void ReadConfig(const std::string& path, ConfigSettings& settings);
+// Writes all eight lines; the file is readable by its owner only (it holds the password).
+bool WriteConfig(const std::string& path, const ConfigSettings& settings);

@@ -1,0 +1,208 @@
+// Readers and writers of the system's text files.
+#include "common/files.h"
+
+#include "common/errors.h"
+#include "common/text.h"
+
+namespace {
+
+constexpr int kCtrlZ = 26;
+
+int Peek(TextFile& file) {
+  int c = std::getc(file.handle);
+  if (c != EOF) std::ungetc(c, file.handle);
+  return c;
+}
+
+bool AtLogicalEnd(int c) { return c == EOF || c == kCtrlZ; }
+
+// The next byte, or EOF at the end; a Ctrl-Z is left in place so that the file stays at its end.
+int Next(TextFile& file) {
+  int c = std::getc(file.handle);
+  if (c == kCtrlZ) {
+    std::ungetc(c, file.handle);
+    return EOF;
+  }
+  return c;
+}
+
+// Reads the byte that ends a line (CR, with an LF right after it, or a lone LF).
+void ConsumeLineEnd(TextFile& file, int c) {
+  if (c == '\r' && Peek(file) == '\n') std::getc(file.handle);
+}
+
+bool ReadyToRead(TextFile& file) {
+  if (!file.handle) {
+    file.error = kBadFileNumber;
+    return false;
+  }
+  if (AtLogicalEnd(Peek(file))) {
+    file.error = kInputPastEnd;
+    return false;
+  }
+  return true;
+}
+
+void SkipBlanks(TextFile& file) {
+  for (int c = Peek(file); c == ' ' || c == '\t'; c = Peek(file)) std::getc(file.handle);
+}
+
+// After a value: blanks and tabs, then one comma or one line end.
+void ConsumeSeparator(TextFile& file) {
+  SkipBlanks(file);
+  int c = Peek(file);
+  if (c == ',' || c == '\n') std::getc(file.handle);
+  else if (c == '\r') ConsumeLineEnd(file, std::getc(file.handle));
+}
+
+std::string ReadQuotedText(TextFile& file) {
+  std::string value;
+  for (int c = Next(file); c != EOF; c = Next(file)) {
+    if (c != '"') {
+      value += static_cast<char>(c);
+    } else if (Peek(file) == '"') {
+      value += static_cast<char>(std::getc(file.handle));  // a doubled quote stands for one
+    } else {
+      break;
+    }
+  }
+  // Anything between the closing quote and the separator is not part of the value.
+  for (int c = Peek(file); !AtLogicalEnd(c) && c != ',' && c != '\r' && c != '\n'; c = Peek(file))
+    std::getc(file.handle);
+  return value;
+}
+
+}  // namespace
+
+bool OpenForReading(TextFile& file, const std::string& path, FileShare share) {
+  CloseFile(file);
+  file.handle = OpenExistingForReading(path, share, file.error);
+  return file.handle != nullptr;
+}
+
+bool OpenForWriting(TextFile& file, const std::string& path, bool ownerOnly) {
+  CloseFile(file);
+  file.handle = OpenForWritingFile(path, ownerOnly, file.error);
+  return file.handle != nullptr;
+}
+
+void CloseFile(TextFile& file) {
+  if (file.handle) std::fclose(file.handle);
+  file.handle = nullptr;
+}
+
+bool ReadLine(TextFile& file, std::string& line) {
+  line.clear();
+  if (!ReadyToRead(file)) return false;
+  for (int c = Next(file); c != EOF; c = Next(file)) {
+    if (c == '\r' || c == '\n') {
+      ConsumeLineEnd(file, c);
+      return true;
+    }
+    line += static_cast<char>(c);
+  }
+  return true;
+}
+
+bool ReadReplyLine(TextFile& file, std::string& line) {
+  line.clear();
+  if (!ReadyToRead(file)) return false;
+  for (int c = Next(file); c != EOF && c != '\r'; c = Next(file))
+    line += static_cast<char>(c);
+  return true;
+}
+
+bool ReadField(TextFile& file, std::string& field) {
+  field.clear();
+  if (!ReadyToRead(file)) return false;
+  for (int c = Next(file); c != EOF; c = Next(file)) {
+    if (c == ',') return true;
+    if (c == '\r' || c == '\n') {
+      ConsumeLineEnd(file, c);
+      return true;
+    }
+    field += static_cast<char>(c);
+  }
+  return true;
+}
+
+double ReadNumberValue(TextFile& file) {
+  if (!ReadyToRead(file)) return 0;
+  SkipBlanks(file);
+  std::string text;
+  for (int c = Peek(file); !AtLogicalEnd(c) && c != ',' && c != ' ' && c != '\r' && c != '\n';
+       c = Peek(file)) {
+    std::getc(file.handle);
+    if (c != '\t') text += static_cast<char>(c);
+  }
+  ConsumeSeparator(file);
+  return TextToNumber(text);
+}
+
+std::string ReadTextValue(TextFile& file) {
+  if (!ReadyToRead(file)) return "";
+  SkipBlanks(file);
+  std::string value;
+  if (Peek(file) == '"') {
+    std::getc(file.handle);
+    value = ReadQuotedText(file);
+  } else {
+    for (int c = Peek(file); !AtLogicalEnd(c) && c != ',' && c != '\r' && c != '\n'; c = Peek(file)) {
+      std::getc(file.handle);
+      if (c != '\t') value += static_cast<char>(c);
+    }
+  }
+  ConsumeSeparator(file);
+  return value;
+}
+
+bool ReadByte(TextFile& file, char& byte) {
+  if (!file.handle) {
+    file.error = kBadFileNumber;
+    return false;
+  }
+  int c = std::getc(file.handle);
+  if (c == EOF) {
+    file.error = kInputPastEnd;
+    return false;
+  }
+  byte = static_cast<char>(c);
+  return true;
+}
+
+bool WriteLine(TextFile& file, const std::string& text) {
+  if (!file.handle) {
+    file.error = kBadFileNumber;
+    return false;
+  }
+  std::fwrite(text.data(), 1, text.size(), file.handle);
+  std::fputs("\r\n", file.handle);
+  return !std::ferror(file.handle);
+}
+
+std::string QuotedWhereNeeded(const std::string& text) {
+  bool plainFails = Contains(text, ",") || (!text.empty() && (text[0] == ' ' || text[0] == '"'));
+  if (!plainFails) return text;
+  return "\"" + ReplaceAll(text, "\"", "\"\"") + "\"";
+}
+
+int64_t FileSize(TextFile& file) {
+  if (!file.handle) {
+    file.error = kBadFileNumber;
+    return 0;
+  }
+  std::fflush(file.handle);
+  return OpenFileSize(file.handle);
+}
+
+bool SetReadPosition(TextFile& file, int64_t position) {
+  if (!file.handle) {
+    file.error = kBadFileNumber;
+    return false;
+  }
+  return SeekOpenFile(file.handle, position > 1 ? position - 1 : 0);
+}
+
+bool AtEndOfFile(TextFile& file) {
+  return !file.handle || AtLogicalEnd(Peek(file));
+}

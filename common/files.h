@@ -1,0 +1,41 @@
+// Reading and writing the system's text files: lines, comma-or-line values, bytes.
+// A line ends at CR, CR LF or a lone LF (WSJT-X and editors on Linux and macOS write LF
+// alone); character 26 (Ctrl-Z) counts as the end of the file.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "platform/files.h"
+
+struct TextFile {
+  std::FILE* handle = nullptr;
+  int error = 0;  // run-time error number of the last failure, 0 when none
+};
+
+bool OpenForReading(TextFile& file, const std::string& path, FileShare share);
+// Creates or empties the file. ownerOnly: it will hold a password or a session key.
+bool OpenForWriting(TextFile& file, const std::string& path, bool ownerOnly = false);
+void CloseFile(TextFile& file);
+
+// One line without its ending. False (error 62) when the file is already at its end.
+bool ReadLine(TextFile& file, std::string& line);
+// A service reply line: ends only at CR or Ctrl-Z, line feeds stay in the text.
+bool ReadReplyLine(TextFile& file, std::string& line);
+// One field of the decode file: text up to a comma or the end of the line.
+bool ReadField(TextFile& file, std::string& field);
+// One value of the settings file, read as a number or as a text.
+double ReadNumberValue(TextFile& file);
+std::string ReadTextValue(TextFile& file);
+bool ReadByte(TextFile& file, char& byte);
+// Writes text followed by CR LF.
+bool WriteLine(TextFile& file, const std::string& text);
+// The written form of a settings text: plain, or in double quotes (with doubled inner
+// quotes) when the plain form would not read back as written.
+std::string QuotedWhereNeeded(const std::string& text);
+
+int64_t FileSize(TextFile& file);
+// Position of the next byte read, counted from 1.
+bool SetReadPosition(TextFile& file, int64_t position);
+bool AtEndOfFile(TextFile& file);

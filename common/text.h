@@ -1,0 +1,32 @@
+// Text forms shared by both programs: numbers as text and back, rounding,
+// upper-casing with the code-page-437 letters, and fitting to a width.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// " 40.5", "-105.25", " .5", "-.25": a blank or minus sign, at most 15 significant digits.
+std::string NumberToText(double value);
+// The same form for single-precision values, with at most 7 significant digits.
+std::string SingleToText(float value);
+// A number as the console prints it and files store it: NumberToText plus one blank.
+std::string NumberPrintText(double value);
+// The leading decimal number after blanks, tabs and line breaks; 0 when there is none.
+double TextToNumber(const std::string& text);
+// Nearest whole number, halves to the even neighbour, clamped to 32 bits.
+int32_t RoundHalfEven(double value);
+
+std::string UpperCase(const std::string& text);
+// Leading and trailing blanks (the space character only) removed.
+std::string TrimBlanks(const std::string& text);
+// Left-aligned: text followed by width blanks, cut to width.
+std::string FitLeft(const std::string& text, int width);
+// Right-aligned: the last width characters of width blanks followed by text.
+std::string FitRight(const std::string& text, int width);
+// Every occurrence of what replaced by with, in one pass from the left.
+std::string ReplaceAll(const std::string& text, const std::string& what, const std::string& with);
+// Characters from position start (counted from 1), at most count of them; never out of bounds.
+std::string Mid(const std::string& text, int64_t start, int64_t count);
+std::string Right(const std::string& text, int64_t count);
+bool EndsWith(const std::string& text, const std::string& tail);
+bool Contains(const std::string& text, const std::string& part);

@@ -1,0 +1,8 @@
+// Great-circle distance (statute miles) and initial bearing (degrees) between two positions.
+#pragma once
+
+// Point 1 is the operator, point 2 the station; results are whole numbers, halves to even.
+void BearingAndDistance(const double& latitude1, const double& longitude1, const double& latitude2,
+                        const double& longitude2, double& distance, double& bearing);
+// Angle of the point (x, y) in radians, -pi to pi. Note the order: x first.
+double ArcTangent2(const double& x, const double& y);

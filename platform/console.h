@@ -1,0 +1,39 @@
+// The text console: 16 colours, cursor, whole-frame output, single key presses.
+// Colours are console numbers 0-15 (0 black, 1 blue, 4 red, 7 light grey, 14 yellow, 15 white).
+#pragma once
+
+#include <string>
+
+inline constexpr int kScreenColumns = 140;
+inline constexpr int kScreenRows = 43;
+
+// Takes the console for the program: raw keys, restored on every way out.
+void ConsoleOpen();
+void ConsoleSetTitle(const std::string& title);
+// A second screen buffer, made active (the terminal's alternate screen).
+void ConsoleUseSecondBuffer();
+void ConsoleSetSize(int columns, int rows);
+void ConsoleSetColour(int foreground, int background);
+// Row and column counted from 1 at the top left.
+void ConsoleLocate(int row, int column);
+void ConsoleShowCursor(bool visible);
+// Percent of the character cell: 90 shows a block, 10 an underline.
+void ConsoleSetCursorHeight(int percent);
+// Fills the screen with the current colour; the cursor goes to the top left.
+void ConsoleClear();
+// Writes single-byte text at the cursor, which moves on.
+void ConsolePrint(const std::string& text);
+// Ends the line: the cursor goes to column 1 of the next row.
+void ConsoleNewLine();
+inline void ConsolePrintLine(const std::string& text) {
+  ConsolePrint(text);
+  ConsoleNewLine();
+}
+// Waits for one key press (polling every 20 ms); a plain key is one byte, an extended
+// key is byte 0 followed by its scan code.
+std::string ConsoleWaitKey();
+void ConsoleBeep();
+// Sends what was written so far; called before every key wait and every sleep.
+void ConsoleFlush();
+// Gives the terminal back as it was.
+void ConsoleClose();

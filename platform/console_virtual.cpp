@@ -1,0 +1,85 @@
+// The virtual console: what a program draws lands in a grid of cells that tests read.
+#include "platform/virtual.h"
+
+namespace {
+
+VirtualConsole screen;
+
+void ScrollUp() {
+  for (int r = 1; r < kScreenRows; ++r)
+    for (int c = 0; c < kScreenColumns; ++c) screen.cells[r - 1][c] = screen.cells[r][c];
+  for (int c = 0; c < kScreenColumns; ++c)
+    screen.cells[kScreenRows - 1][c] = VirtualCell{' ', screen.foreground, screen.background};
+}
+
+}  // namespace
+
+VirtualConsole& TheConsole() { return screen; }
+
+void ResetVirtualConsole() {
+  screen.~VirtualConsole();
+  new (&screen) VirtualConsole();
+}
+
+std::string ScreenRowText(int row) {
+  std::string text;
+  for (int c = 0; c < kScreenColumns; ++c) text += screen.cells[row - 1][c].ch;
+  return text;
+}
+
+const VirtualCell& ScreenCell(int row, int column) { return screen.cells[row - 1][column - 1]; }
+
+void ConsoleOpen() {}
+void ConsoleSetTitle(const std::string& title) { screen.title = title; }
+void ConsoleUseSecondBuffer() { screen.secondBuffer = true; }
+
+void ConsoleSetSize(int columns, int rows) {
+  screen.columns = columns;
+  screen.rows = rows;
+}
+
+void ConsoleSetColour(int foreground, int background) {
+  screen.foreground = foreground;
+  screen.background = background;
+}
+
+void ConsoleLocate(int row, int column) {
+  screen.row = std::max(1, std::min(row, kScreenRows));
+  screen.column = std::max(1, std::min(column, kScreenColumns));
+}
+
+void ConsoleShowCursor(bool visible) { screen.cursorVisible = visible; }
+void ConsoleSetCursorHeight(int percent) { screen.cursorHeight = percent; }
+
+void ConsoleClear() {
+  for (auto& row : screen.cells)
+    for (VirtualCell& cell : row) cell = VirtualCell{' ', screen.foreground, screen.background};
+  screen.row = screen.column = 1;
+}
+
+void ConsolePrint(const std::string& text) {
+  for (char c : text) {
+    if (screen.column > kScreenColumns) ConsoleNewLine();
+    screen.cells[screen.row - 1][screen.column - 1] = VirtualCell{c, screen.foreground, screen.background};
+    ++screen.column;
+  }
+}
+
+void ConsoleNewLine() {
+  screen.column = 1;
+  if (screen.row == kScreenRows) ScrollUp();
+  else ++screen.row;
+}
+
+std::string ConsoleWaitKey() {
+  ++screen.keyWaits;
+  if (screen.onKeyWait) screen.onKeyWait();
+  if (screen.keys.empty()) return "\x1b";
+  std::string key = screen.keys.front();
+  screen.keys.pop_front();
+  return key;
+}
+
+void ConsoleBeep() { ++screen.beeps; }
+void ConsoleFlush() {}
+void ConsoleClose() {}

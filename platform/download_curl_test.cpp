@@ -1,0 +1,61 @@
+#include "platform/download.h"
+
+#include <gtest/gtest.h>
+#include <httplib.h>
+
+#include <thread>
+
+#include "tests/support.h"
+
+namespace {
+
+struct LocalServer {
+  httplib::Server server;
+  std::thread thread;
+  int port = 0;
+  void Start() {
+    port = server.bind_to_any_port("127.0.0.1");
+    thread = std::thread([this] { server.listen_after_bind(); });
+    while (!server.is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  ~LocalServer() {
+    server.stop();
+    if (thread.joinable()) thread.join();
+  }
+  std::string Url(const std::string& path) const { return "http://127.0.0.1:" + std::to_string(port) + path; }
+};
+
+}  // namespace
+
+TEST(DownloadToFile, FetchesFollowsRedirectsAndSendsAUserAgent) {
+  ScratchFolder folder;
+  LocalServer local;
+  std::string agent;
+  local.server.Get("/reply", [&](const httplib::Request& request, httplib::Response& response) {
+    agent = request.get_header_value("User-Agent");
+    response.set_content("<Key>abc</Key>\n", "text/xml");
+  });
+  local.server.Get("/moved", [](const httplib::Request&, httplib::Response& response) { response.set_redirect("/reply"); });
+  local.Start();
+  EXPECT_TRUE(DownloadToFile(local.Url("/moved"), "reply.tmp"));
+  EXPECT_EQ(ReadFileBytes("reply.tmp"), "<Key>abc</Key>\n");
+  EXPECT_EQ(agent, kUserAgent);
+  EXPECT_EQ(FileMode("reply.tmp"), 0600);
+}
+
+TEST(DownloadToFile, FailsOnHttpErrorsAndRefusedConnections) {
+  ScratchFolder folder;
+  LocalServer local;
+  local.server.Get("/broken", [](const httplib::Request&, httplib::Response& response) {
+    response.status = 500;
+    response.set_content("oops", "text/plain");
+  });
+  local.Start();
+  WriteFile("reply.tmp", "previous reply");
+  EXPECT_FALSE(DownloadToFile(local.Url("/broken"), "reply.tmp"));
+  int port = local.port;
+  local.server.stop();
+  local.thread.join();
+  EXPECT_FALSE(DownloadToFile("http://127.0.0.1:" + std::to_string(port) + "/reply", "reply.tmp"));
+  EXPECT_EQ(ReadFileBytes("reply.tmp"), "");  // emptied before the request
+}

@@ -1,0 +1,20 @@
+// Environment variables and paths.
+#pragma once
+
+#include <string>
+
+#ifdef _WIN32
+inline constexpr char kPathSeparator = '\\';
+#else
+inline constexpr char kPathSeparator = '/';
+#endif
+
+// The value of a variable, empty when unset.
+std::string EnvironmentValue(const std::string& name);
+// TEMP; on POSIX falling back to TMPDIR, then /tmp.
+std::string TempFolder();
+// LOCALAPPDATA; on POSIX falling back to XDG_DATA_HOME, then the user's data folder
+// (where WSJT-X keeps its folder there).
+std::string LocalAppDataFolder();
+// folder + separator + name.
+std::string JoinPath(const std::string& folder, const std::string& name);

@@ -1,0 +1,28 @@
+// Opening files the way each platform allows: shared with a writer, exclusive, or owner-only.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+enum class FileShare {
+  kExclusive,   // nobody else opens it meanwhile (where the platform can say so)
+  kReadWrite,   // another program keeps appending while we read
+};
+
+// Opens an existing file for reading. On failure returns null and sets errorNumber
+// (53 missing file, 76 missing folder, 70 refused or locked).
+std::FILE* OpenExistingForReading(const std::string& path, FileShare share, int& errorNumber);
+// Creates or empties a file for writing. ownerOnly: readable by the owner alone where the
+// platform has such a thing, and never written through a symbolic link.
+std::FILE* OpenForWritingFile(const std::string& path, bool ownerOnly, int& errorNumber);
+// Size of an open file in bytes.
+int64_t OpenFileSize(std::FILE* file);
+// Byte offset (from 0) to read from next.
+bool SeekOpenFile(std::FILE* file, int64_t offset);
+// Puts the file at `from` in the place of the file at `to`, replacing it.
+bool ReplaceFile(const std::string& from, const std::string& to);
+bool RemoveFile(const std::string& path);
+bool FileExists(const std::string& path);
+// name in folder; when no file has that exact name, one whose name differs only in case.
+std::string FindFileIgnoringCase(const std::string& folder, const std::string& name);

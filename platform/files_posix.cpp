@@ -1,0 +1,107 @@
+// File opening on POSIX: no share modes exist, so every read is shared; owner-only files
+// are created 0600 with O_NOFOLLOW.
+#include "platform/files.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <strings.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+
+namespace {
+
+std::string ParentFolder(const std::string& path) {
+  size_t slash = path.find_last_of('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+int ErrorNumberFor(int error, const std::string& path) {
+  if (error == EACCES || error == EPERM || error == ELOOP || error == EISDIR) return 70;
+  if (error == ENOTDIR) return 76;
+  if (error == ENOENT) {
+    struct stat info;
+    return stat(ParentFolder(path).c_str(), &info) == 0 ? 53 : 76;
+  }
+  return 75;
+}
+
+}  // namespace
+
+std::FILE* OpenExistingForReading(const std::string& path, FileShare, int& errorNumber) {
+  errorNumber = 0;
+  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    errorNumber = ErrorNumberFor(errno, path);
+    return nullptr;
+  }
+  struct stat info;
+  if (fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+    close(fd);
+    errorNumber = 70;
+    return nullptr;
+  }
+  std::FILE* file = fdopen(fd, "rb");
+  if (!file) {
+    close(fd);
+    errorNumber = 67;
+  }
+  return file;
+}
+
+std::FILE* OpenForWritingFile(const std::string& path, bool ownerOnly, int& errorNumber) {
+  errorNumber = 0;
+  int flags = O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | (ownerOnly ? O_NOFOLLOW : 0);
+  int fd = open(path.c_str(), flags, ownerOnly ? 0600 : 0644);
+  if (fd < 0) {
+    errorNumber = ErrorNumberFor(errno, path);
+    return nullptr;
+  }
+  if (ownerOnly) fchmod(fd, 0600);  // an existing file keeps its old mode otherwise
+  std::FILE* file = fdopen(fd, "wb");
+  if (!file) {
+    close(fd);
+    errorNumber = 67;
+  }
+  return file;
+}
+
+int64_t OpenFileSize(std::FILE* file) {
+  struct stat info;
+  if (fstat(fileno(file), &info) != 0) return 0;
+  return info.st_size;
+}
+
+bool SeekOpenFile(std::FILE* file, int64_t offset) {
+  return fseeko(file, static_cast<off_t>(offset), SEEK_SET) == 0;
+}
+
+bool ReplaceFile(const std::string& from, const std::string& to) {
+  return std::rename(from.c_str(), to.c_str()) == 0;
+}
+
+bool RemoveFile(const std::string& path) { return unlink(path.c_str()) == 0; }
+
+bool FileExists(const std::string& path) {
+  struct stat info;
+  return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+std::string FindFileIgnoringCase(const std::string& folder, const std::string& name) {
+  std::string exact = folder + "/" + name;
+  if (FileExists(exact)) return exact;
+  DIR* dir = opendir(folder.c_str());
+  if (!dir) return exact;
+  std::string found = exact;
+  while (dirent* entry = readdir(dir)) {
+    if (strcasecmp(entry->d_name, name.c_str()) == 0) {
+      found = folder + "/" + entry->d_name;
+      break;
+    }
+  }
+  closedir(dir);
+  return found;
+}

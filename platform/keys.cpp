@@ -1,0 +1,96 @@
+// Terminal escape sequences to key texts.
+#include "platform/keys.h"
+
+namespace {
+
+constexpr char kEsc = 27;
+
+// The scan code for the number of a "CSI n ~" sequence, 0 when unknown.
+unsigned char ScanForTilde(int number) {
+  switch (number) {
+    case 1: case 7: return kScanHome;
+    case 2: return kScanInsert;
+    case 3: return kScanDelete;
+    case 4: case 8: return kScanEnd;
+    case 5: return kScanPageUp;
+    case 6: return kScanPageDown;
+    case 11: case 12: case 13: case 14: case 15: return static_cast<unsigned char>(kScanF1 + number - 11);
+    case 17: case 18: case 19: case 20: case 21: return static_cast<unsigned char>(kScanF1 + 5 + number - 17);
+    case 23: return kScanF11;
+    case 24: return kScanF12;
+    default: return 0;
+  }
+}
+
+// The scan code for the final letter of "CSI x" or "SS3 x", 0 when unknown.
+unsigned char ScanForLetter(char letter) {
+  switch (letter) {
+    case 'A': return kScanUp;
+    case 'B': return kScanDown;
+    case 'C': return kScanRight;
+    case 'D': return kScanLeft;
+    case 'H': return kScanHome;
+    case 'F': return kScanEnd;
+    case 'P': case 'Q': case 'R': case 'S': return static_cast<unsigned char>(kScanF1 + letter - 'P');
+    default: return 0;
+  }
+}
+
+// Length of the CSI sequence starting at bytes[0] == ESC, bytes[1] == '['; 0 if incomplete.
+size_t CsiLength(const std::string& bytes) {
+  size_t i = 2;
+  if (i < bytes.size() && bytes[i] == '[') return bytes.size() > 3 ? 4 : 0;  // Linux console F1-F5
+  while (i < bytes.size() && bytes[i] >= 0x20 && bytes[i] <= 0x3F) ++i;
+  return i < bytes.size() ? i + 1 : 0;
+}
+
+std::string KeyFromCsi(const std::string& sequence) {
+  char final = sequence.back();
+  if (sequence[2] == '[')  // Linux console: ESC [ [ A to E are F1 to F5
+    return final >= 'A' && final <= 'E' ? ExtendedKey(static_cast<unsigned char>(kScanF1 + final - 'A')) : "";
+  if (final == '~') {
+    int number = 0;
+    for (size_t i = 2; i < sequence.size() && sequence[i] >= '0' && sequence[i] <= '9'; ++i)
+      number = number * 10 + (sequence[i] - '0');
+    unsigned char scan = ScanForTilde(number);
+    return scan ? ExtendedKey(scan) : "";
+  }
+  unsigned char scan = ScanForLetter(final);  // modifiers such as "1;5" are passed over
+  return scan ? ExtendedKey(scan) : "";
+}
+
+}  // namespace
+
+std::string ExtendedKey(unsigned char scanCode) {
+  return std::string(1, '\0') + static_cast<char>(scanCode);
+}
+
+bool HoldsWholeKey(const std::string& bytes) {
+  if (bytes.empty()) return false;
+  if (bytes[0] != kEsc || bytes.size() == 1) return true;
+  if (bytes[1] == '[') return CsiLength(bytes) > 0;
+  if (bytes[1] == 'O') return bytes.size() >= 3;
+  return true;
+}
+
+std::string KeyTextFromBytes(const std::string& bytes, size_t& used) {
+  used = 0;
+  if (bytes.empty()) return "";
+  unsigned char first = static_cast<unsigned char>(bytes[0]);
+  used = 1;
+  if (first == 127) return "\b";  // terminals send DEL for Backspace
+  if (first == '\n') return "\r";
+  if (first != kEsc || bytes.size() == 1) return std::string(1, static_cast<char>(first));
+  if (bytes[1] == '[') {
+    size_t length = CsiLength(bytes);
+    if (length == 0) { used = bytes.size(); return ""; }
+    used = length;
+    return KeyFromCsi(bytes.substr(0, length));
+  }
+  if (bytes[1] == 'O' && bytes.size() >= 3) {
+    used = 3;
+    unsigned char scan = ScanForLetter(bytes[2]);
+    return scan ? ExtendedKey(scan) : "";
+  }
+  return std::string(1, kEsc);  // Esc followed by a key typed quickly: Esc now, the key next
+}

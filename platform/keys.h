@@ -1,0 +1,21 @@
+// Turning the bytes a terminal sends for one key press into the console's key text:
+// one byte for a plain key, byte 0 and the scan code for an extended key.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+// Scan codes of the extended keys.
+enum ScanCode : unsigned char {
+  kScanF1 = 0x3B, kScanF10 = 0x44, kScanHome = 0x47, kScanUp = 0x48, kScanPageUp = 0x49,
+  kScanLeft = 0x4B, kScanRight = 0x4D, kScanEnd = 0x4F, kScanDown = 0x50, kScanPageDown = 0x51,
+  kScanInsert = 0x52, kScanDelete = 0x53, kScanF11 = 0x85, kScanF12 = 0x86,
+};
+
+std::string ExtendedKey(unsigned char scanCode);
+// True when bytes begin with a whole key (an escape sequence may still be arriving).
+bool HoldsWholeKey(const std::string& bytes);
+// The key text of the key at the start of bytes; used is set to the bytes it took.
+// An unknown escape sequence gives empty text. A lone Esc is only known as such once no
+// more bytes follow: the caller passes it alone after waiting.
+std::string KeyTextFromBytes(const std::string& bytes, size_t& used);

@@ -1,0 +1,60 @@
+#include "platform/keys.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+std::string Key(const std::string& bytes, size_t expectUsed) {
+  size_t used = 0;
+  std::string key = KeyTextFromBytes(bytes, used);
+  EXPECT_EQ(used, expectUsed) << "for bytes of " << bytes.size();
+  return key;
+}
+
+}  // namespace
+
+TEST(KeyText, PlainKeysAreOneByte) {
+  EXPECT_EQ(Key("a", 1), "a");
+  EXPECT_EQ(Key("\r", 1), "\r");
+  EXPECT_EQ(Key("\n", 1), "\r");
+  EXPECT_EQ(Key("\x7f", 1), "\b");  // Backspace arrives as DEL
+  EXPECT_EQ(Key("\t", 1), "\t");
+  EXPECT_EQ(Key("\x01", 1), "\x01");
+  EXPECT_EQ(Key("\x1b", 1), "\x1b");
+  EXPECT_EQ(Key("ab", 1), "a");
+}
+
+TEST(KeyText, EscapeSequencesBecomeScanCodes) {
+  EXPECT_EQ(Key("\x1b[A", 3), ExtendedKey(0x48));
+  EXPECT_EQ(Key("\x1b[B", 3), ExtendedKey(0x50));
+  EXPECT_EQ(Key("\x1b[D", 3), ExtendedKey(0x4B));
+  EXPECT_EQ(Key("\x1b[C", 3), ExtendedKey(0x4D));
+  EXPECT_EQ(Key("\x1bOA", 3), ExtendedKey(0x48));
+  EXPECT_EQ(Key("\x1b[H", 3), ExtendedKey(0x47));
+  EXPECT_EQ(Key("\x1b[F", 3), ExtendedKey(0x4F));
+  EXPECT_EQ(Key("\x1b[1~", 4), ExtendedKey(0x47));
+  EXPECT_EQ(Key("\x1b[4~", 4), ExtendedKey(0x4F));
+  EXPECT_EQ(Key("\x1b[2~", 4), ExtendedKey(0x52));
+  EXPECT_EQ(Key("\x1b[3~", 4), ExtendedKey(0x53));
+  EXPECT_EQ(Key("\x1b[5~", 4), ExtendedKey(0x49));
+  EXPECT_EQ(Key("\x1b[6~", 4), ExtendedKey(0x51));
+  EXPECT_EQ(Key("\x1bOP", 3), ExtendedKey(0x3B));
+  EXPECT_EQ(Key("\x1bOS", 3), ExtendedKey(0x3E));
+  EXPECT_EQ(Key("\x1b[15~", 5), ExtendedKey(0x3F));
+  EXPECT_EQ(Key("\x1b[21~", 5), ExtendedKey(0x44));
+  EXPECT_EQ(Key("\x1b[23~", 5), ExtendedKey(0x85));
+  EXPECT_EQ(Key("\x1b[24~", 5), ExtendedKey(0x86));
+  EXPECT_EQ(Key("\x1b[[A", 4), ExtendedKey(0x3B));
+  EXPECT_EQ(Key("\x1b[1;5A", 6), ExtendedKey(0x48));  // Ctrl+Up is still Up
+  EXPECT_EQ(Key("\x1b[99~", 5), "");                  // unknown: swallowed whole
+}
+
+TEST(KeyText, IncompleteSequencesWaitForMoreBytes) {
+  EXPECT_FALSE(HoldsWholeKey(""));
+  EXPECT_FALSE(HoldsWholeKey("\x1b["));
+  EXPECT_FALSE(HoldsWholeKey("\x1b[2"));
+  EXPECT_FALSE(HoldsWholeKey("\x1bO"));
+  EXPECT_TRUE(HoldsWholeKey("\x1b"));
+  EXPECT_TRUE(HoldsWholeKey("\x1b[2~"));
+  EXPECT_EQ(Key("\x1bx", 1), "\x1b");
+}

@@ -1,0 +1,60 @@
+// Helpers shared by the tests.
+#include "tests/support.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "platform/virtual.h"
+
+ScratchFolder::ScratchFolder() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "dxvane-test-XXXXXX").string();
+  path = mkdtemp(pattern.data());
+  previous = std::filesystem::current_path().string();
+  std::filesystem::current_path(path);
+}
+
+ScratchFolder::~ScratchFolder() {
+  std::filesystem::current_path(previous);
+  std::error_code ignored;
+  std::filesystem::remove_all(path, ignored);
+}
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+void AppendFile(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary | std::ios::app) << bytes;
+}
+
+std::string ReadFileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+int FileMode(const std::string& path) {
+  struct stat info {};
+  stat(path.c_str(), &info);
+  return info.st_mode & 0777;
+}
+
+std::string ScreenTextMismatch(int row, int column, const std::string& text, int foreground, int background) {
+  for (size_t i = 0; i < text.size(); ++i) {
+    const VirtualCell& cell = ScreenCell(row, column + static_cast<int>(i));
+    if (cell.ch != text[i] || cell.foreground != foreground || cell.background != background) {
+      std::ostringstream why;
+      why << "row " << row << " col " << column + i << ": expected '" << text[i] << "' " << foreground << "/"
+          << background << ", found '" << cell.ch << "' " << cell.foreground << "/" << cell.background
+          << "; row reads [" << ScreenRowText(row) << "]";
+      return why.str();
+    }
+  }
+  return "";
+}
