@@ -112,13 +112,14 @@ bool ReadReplyLine(TextFile& file, std::string& line) {
   return true;
 }
 
-bool ReadField(TextFile& file, std::string& field) {
+bool ReadField(TextFile& file, std::string& field, bool* ended) {
   field.clear();
+  if (ended) *ended = false;
   if (!ReadyToRead(file)) return false;
   for (int c = Next(file); c != EOF; c = Next(file)) {
-    if (c == ',') return true;
-    if (c == '\r' || c == '\n') {
+    if (c == ',' || c == '\r' || c == '\n') {
       ConsumeLineEnd(file, c);
+      if (ended) *ended = true;
       return true;
     }
     field += static_cast<char>(c);
@@ -201,6 +202,10 @@ bool SetReadPosition(TextFile& file, int64_t position) {
     return false;
   }
   return SeekOpenFile(file.handle, position > 1 ? position - 1 : 0);
+}
+
+int64_t ReadOffset(TextFile& file) {
+  return file.handle ? OpenFileOffset(file.handle) : 0;
 }
 
 bool AtEndOfFile(TextFile& file) {

@@ -23,8 +23,9 @@ void CloseFile(TextFile& file);
 bool ReadLine(TextFile& file, std::string& line);
 // A service reply line: ends only at CR or Ctrl-Z, line feeds stay in the text.
 bool ReadReplyLine(TextFile& file, std::string& line);
-// One field of the decode file: text up to a comma or the end of the line.
-bool ReadField(TextFile& file, std::string& field);
+// One field of the decode file: text up to a comma or the end of the line. ended, when
+// given, tells whether a comma or line end closed it (not the end of the file).
+bool ReadField(TextFile& file, std::string& field, bool* ended = nullptr);
 // One value of the settings file, read as a number or as a text.
 double ReadNumberValue(TextFile& file);
 std::string ReadTextValue(TextFile& file);
@@ -38,4 +39,6 @@ std::string QuotedWhereNeeded(const std::string& text);
 int64_t FileSize(TextFile& file);
 // Position of the next byte read, counted from 1.
 bool SetReadPosition(TextFile& file, int64_t position);
+// Bytes before the next one read (the offset from 0 of the next byte).
+int64_t ReadOffset(TextFile& file);
 bool AtEndOfFile(TextFile& file);

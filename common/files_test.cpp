@@ -22,6 +22,8 @@ std::vector<std::string> ReadAllLines(const std::string& bytes, bool (*reader)(T
 
 using Lines = std::vector<std::string>;
 
+bool ReadAnyField(TextFile& file, std::string& field) { return ReadField(file, field); }
+
 }  // namespace
 
 TEST(ReadLine, EndsAtCrCrLfAndLoneLf) {
@@ -56,8 +58,8 @@ TEST(ReadReplyLine, KeepsLineFeedsAndStopsAtCr) {
 }
 
 TEST(ReadField, SplitsAtCommasAndLineEnds) {
-  EXPECT_EQ(ReadAllLines("a,b\r\nc\nd", ReadField), (Lines{"a", "b", "c", "d"}));
-  EXPECT_EQ(ReadAllLines("\nx\n", ReadField), (Lines{"", "x"}));
+  EXPECT_EQ(ReadAllLines("a,b\r\nc\nd", ReadAnyField), (Lines{"a", "b", "c", "d"}));
+  EXPECT_EQ(ReadAllLines("\nx\n", ReadAnyField), (Lines{"", "x"}));
 }
 
 TEST(OpenForReading, NamesTheFailure) {

@@ -18,6 +18,8 @@ std::FILE* OpenExistingForReading(const std::string& path, FileShare share, int&
 std::FILE* OpenForWritingFile(const std::string& path, bool ownerOnly, int& errorNumber);
 // Size of an open file in bytes.
 int64_t OpenFileSize(std::FILE* file);
+// Byte offset (from 0) of the next byte read.
+int64_t OpenFileOffset(std::FILE* file);
 // Byte offset (from 0) to read from next.
 bool SeekOpenFile(std::FILE* file, int64_t offset);
 // Puts the file at `from` in the place of the file at `to`, replacing it.

@@ -75,6 +75,8 @@ int64_t OpenFileSize(std::FILE* file) {
   return info.st_size;
 }
 
+int64_t OpenFileOffset(std::FILE* file) { return static_cast<int64_t>(ftello(file)); }
+
 bool SeekOpenFile(std::FILE* file, int64_t offset) {
   return fseeko(file, static_cast<off_t>(offset), SEEK_SET) == 0;
 }

@@ -1,0 +1,182 @@
+#include "monitor/decodes.h"
+
+#include <gtest/gtest.h>
+
+#include "common/text.h"
+#include "monitor/globals.h"
+#include "platform/virtual.h"
+#include "tests/support.h"
+
+namespace {
+
+// A decode line with the columns WSJT-X writes: the message starts at column 49.
+std::string Decode(const std::string& message, const std::string& frequency = "14.074",
+                   const std::string& stamp = "210308_123045") {
+  return stamp + FitRight(frequency, 10) + " Rx FT8    -12  0.3 1234 " + message;
+}
+
+struct Poll {
+  CallTable calls;
+  std::string stamp, frequency = "14.074", error;
+  int32_t total = 0, period = 0;
+  int64_t position = 0;
+  void Run() { ReadDecodes("ALL.TXT", position, calls, stamp, total, period, frequency, error); }
+  std::string Call(int i) const { return calls.entry[i].call; }
+};
+
+class DecodesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetVirtualConsole();
+    glb_QRZAccountName = "K1XYZ";
+    glb_MyGrid = "FN42";
+  }
+  ScratchFolder folder;
+};
+
+}  // namespace
+
+TEST(ExtractCallsign, SkipsShortDirectionWords) {
+  auto call = [](const std::string& message) {
+    std::string callsign = "old";
+    ExtractCallsign(Decode(message), callsign);
+    return callsign;
+  };
+  EXPECT_EQ(call("CQ W1ABC FN42"), "W1ABC");
+  EXPECT_EQ(call("CQ DX W1ABC FN42"), "W1ABC");
+  EXPECT_EQ(call("CQ POTA W1ABC FN42"), "POTA");
+  EXPECT_EQ(call("CQ K1A FN42"), "FN42");
+  EXPECT_EQ(call("CQ DX K1A FN42"), "K1AFN42");
+  EXPECT_EQ(call("CQ W1ABC"), "W1ABC");
+  EXPECT_EQ(call("CQ W1ABC/P FN42"), "W1ABC/P");
+  EXPECT_EQ(call("CQ"), "");
+}
+
+TEST_F(DecodesTest, FindsCqCallersAndCountsThem) {
+  WriteFile("ALL.TXT", Decode("CQ W1ABC FN42") + "\r\n" + Decode("CQ DX JA1ABC PM95", "1.840") + "\r\n" +
+                           Decode("W9AAA W1ABC -05", "7.074") + "\r\n");
+  Poll poll;
+  poll.Run();
+  ASSERT_EQ(poll.calls.count, 2);
+  EXPECT_EQ(poll.Call(1), "W1ABC");
+  EXPECT_EQ(poll.calls.entry[1].kind, CallerKind::kCq);
+  EXPECT_EQ(poll.Call(2), "JA1ABC");
+  EXPECT_EQ(poll.total, 2);
+  EXPECT_EQ(poll.period, 2);
+  EXPECT_EQ(poll.stamp, "210308_123045");
+  EXPECT_EQ(poll.frequency, "7.074");  // from the last line only
+  EXPECT_EQ(poll.position, static_cast<int64_t>(ReadFileBytes("ALL.TXT").size()));
+}
+
+TEST_F(DecodesTest, KeepsCallersOfTheOperatorAndDropsHisOwnTraffic) {
+  std::string lines;
+  for (const char* message : {"K1XYZ W1ABC -12", "W1ABC K1XYZ FN42", "CQ K1XYZ FN42", "W1ABC K1XYZ R-05",
+                              "K1XYZ W1ABC RR73", "K1XYZ W2DEF 73", "W3GHI K1XYZ +03", "K1XYZ W4JKL FN31"})
+    lines += Decode(message) + "\n";
+  WriteFile("ALL.TXT", lines);
+  Poll poll;
+  poll.Run();
+  ASSERT_EQ(poll.calls.count, 2);
+  EXPECT_EQ(poll.Call(1), "W1ABC");
+  EXPECT_EQ(poll.calls.entry[1].kind, CallerKind::kCallingMe);
+  EXPECT_EQ(poll.Call(2), "W4JKL");
+  EXPECT_EQ(poll.total, 0);  // callers are not CQs
+}
+
+TEST_F(DecodesTest, TheOperatorsCallIsAPlainSubstring) {
+  glb_QRZAccountName = "K1AB";
+  WriteFile("ALL.TXT", Decode("CQ K1ABC FN42") + "\n");
+  Poll poll;
+  poll.Run();
+  EXPECT_EQ(poll.calls.count, 0);  // "CQ K1AB" is the operator's own CQ
+  glb_QRZAccountName = "k1xyz";    // lower case matches nothing in decode lines
+  WriteFile("ALL.TXT", Decode("K1XYZ W1ABC -12") + "\n");
+  poll.position = 0;
+  poll.Run();
+  EXPECT_EQ(poll.calls.count, 0);
+}
+
+TEST_F(DecodesTest, ReadsOnlyWhatWasAppendedSinceTheLastPoll) {
+  for (const char* end : {"\r\n", "\n"}) {
+    WriteFile("ALL.TXT", Decode("CQ OLD1 FN42") + end);
+    Poll poll;
+    poll.position = static_cast<int64_t>(ReadFileBytes("ALL.TXT").size());
+    poll.Run();
+    EXPECT_EQ(poll.calls.count, 0);
+    EXPECT_EQ(poll.stamp, "");
+    EXPECT_EQ(poll.frequency, "14.074");
+    AppendFile("ALL.TXT", Decode("CQ NEW1 FN42") + end + Decode("CQ NEW2 FN42") + end);
+    poll.Run();
+    ASSERT_EQ(poll.calls.count, 2) << "line end " << (end[0] == '\r' ? "CR LF" : "LF");
+    EXPECT_EQ(poll.Call(1), "NEW1");
+    EXPECT_EQ(poll.Call(2), "NEW2");
+  }
+}
+
+TEST_F(DecodesTest, AnIncompleteLastLineIsReadWholeInTheNextPoll) {
+  WriteFile("ALL.TXT", "");
+  Poll poll;
+  std::string line = Decode("CQ W1ABC FN42");
+  AppendFile("ALL.TXT", Decode("CQ AA1AA FN42") + "\n" + line.substr(0, 54));
+  poll.Run();
+  ASSERT_EQ(poll.calls.count, 1);
+  EXPECT_EQ(poll.Call(1), "AA1AA");
+  AppendFile("ALL.TXT", line.substr(54) + "\n");
+  poll.Run();
+  ASSERT_EQ(poll.calls.count, 1);
+  EXPECT_EQ(poll.Call(1), "W1ABC");
+  EXPECT_EQ(poll.total, 2);
+}
+
+TEST_F(DecodesTest, AShrinkingFileIsFollowedFromItsNewEnd) {
+  WriteFile("ALL.TXT", Decode("CQ OLD1 FN42") + "\n" + Decode("CQ OLD2 FN42") + "\n");
+  Poll poll;
+  poll.position = static_cast<int64_t>(ReadFileBytes("ALL.TXT").size());
+  WriteFile("ALL.TXT", Decode("CQ NEW1 FN42") + "\n");
+  poll.Run();
+  EXPECT_EQ(poll.calls.count, 0);
+  EXPECT_EQ(poll.position, static_cast<int64_t>(ReadFileBytes("ALL.TXT").size()));
+  AppendFile("ALL.TXT", Decode("CQ NEW2 FN42") + "\n");
+  poll.Run();
+  ASSERT_EQ(poll.calls.count, 1);
+  EXPECT_EQ(poll.Call(1), "NEW2");
+}
+
+TEST_F(DecodesTest, ABandChangeClearsTheScreen) {
+  WriteFile("ALL.TXT", Decode("CQ W1ABC FN42", "7.074") + "\n");
+  ConsolePrint("old screen");
+  Poll poll;
+  poll.Run();
+  EXPECT_EQ(poll.frequency, "7.074");
+  EXPECT_EQ(ScreenRowText(1).substr(0, 10), std::string(10, ' '));
+}
+
+TEST_F(DecodesTest, KeepsTheFirst36CallersAndCountsOnlyThose) {
+  std::string lines;
+  for (int i = 0; i < 100; ++i) lines += Decode("CQ W" + std::to_string(1000 + i) + " FN42") + "\n";
+  WriteFile("ALL.TXT", lines);
+  Poll poll;
+  poll.Run();
+  EXPECT_EQ(poll.calls.count, 36);
+  EXPECT_EQ(poll.Call(36), "W1035");
+  EXPECT_EQ(poll.total, 36);
+}
+
+TEST_F(DecodesTest, SurvivesShortAndOddLines) {
+  WriteFile("ALL.TXT", "x\n\n,,\n" + Decode("CQ") + "\n" + std::string(48, ' ') + "CQ\n" + Decode("CQ W1ABC FN42") + "\n\x1A" + "CQ junk\n");
+  Poll poll;
+  poll.Run();
+  ASSERT_EQ(poll.calls.count, 1);
+  EXPECT_EQ(poll.Call(1), "W1ABC");
+}
+
+TEST_F(DecodesTest, AMissingFileIsReportedUntilAKey) {
+  Poll poll;
+  poll.Run();
+  EXPECT_EQ(poll.error, " 53 File not found");
+  EXPECT_EQ(ScreenRowText(1).substr(0, 27), " 53 File not found ALL.TXT ");
+  EXPECT_EQ(ScreenRowText(2).substr(0, 25), "Press Any Key to Continue");
+  EXPECT_EQ(TheConsole().keyWaits, 1);
+  ReadDecodes("nofolder/ALL.TXT", poll.position, poll.calls, poll.stamp, poll.total, poll.period, poll.frequency, poll.error);
+  EXPECT_EQ(poll.error, " 76 Path not found");
+}

@@ -1,0 +1,52 @@
+// ADIF field rules shared by the WSJT-X log and the QRZ logbook copy.
+#include "monitor/logs/adif.h"
+
+#include <strings.h>
+
+namespace {
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// The field length's digits; capped, since no value can be longer than its line.
+size_t ReadLength(const std::string& line, size_t at) {
+  size_t length = 0;
+  for (; at < line.size() && IsDigit(line[at]); ++at)
+    length = std::min<size_t>(length * 10 + static_cast<size_t>(line[at] - '0'), line.size());
+  return length;
+}
+
+}  // namespace
+
+size_t FindFieldName(const std::string& line, const std::string& name, size_t from) {
+  if (name.empty() || line.size() < name.size()) return std::string::npos;
+  for (size_t at = from; at + name.size() <= line.size(); ++at)
+    if (strncasecmp(line.c_str() + at, name.c_str(), name.size()) == 0) return at;
+  return std::string::npos;
+}
+
+bool HoldsField(const std::string& line, const std::string& name, const std::string& value) {
+  for (size_t at = FindFieldName(line, name); at != std::string::npos; at = FindFieldName(line, name, at + 1))
+    if (line.compare(at + name.size(), value.size(), value) == 0) return true;
+  return false;
+}
+
+std::string CallFieldValue(const std::string& line) {
+  const std::string name = "<call:";
+  size_t at = FindFieldName(line, name);
+  if (at == std::string::npos) return "";
+  size_t length = ReadLength(line, at + name.size());
+  size_t close = line.find('>', at);
+  if (close == std::string::npos) return "";
+  return line.substr(close + 1, length);
+}
+
+std::string DxccFieldValue(const std::string& line) {
+  const std::string name = "<dxcc:";
+  size_t at = FindFieldName(line, name);
+  if (at == std::string::npos || at + name.size() >= line.size()) return "";
+  char lengthDigit = line[at + name.size()];
+  if (!IsDigit(lengthDigit)) return "";
+  size_t start = at + name.size() + 2;  // after a one-digit length and its ">"
+  if (start > line.size()) return "";
+  return line.substr(start, static_cast<size_t>(lengthDigit - '0'));
+}

@@ -1,0 +1,18 @@
+// The worked list and the confirmed list, from WSJT-X's contact log and the QRZ logbook copy.
+#pragma once
+
+#include <string>
+
+#include "monitor/state.h"
+
+// Adds the callsigns of WSJT-X's contact log that the list does not hold yet. When the log
+// cannot be opened: errorText ends in "READWSJT", shown until a key is pressed.
+void MergeWsjtxWorked(WorkedList& workedList, std::string& errorText);
+// Starts the list afresh from the FT8 and JT65 contacts of the local logbook copy.
+void LoadQrzWorked(WorkedList& workedList, std::string& errorText);
+// The DXCC entities of every confirmed contact in the local logbook copy; reports nothing.
+void LoadConfirmedDX(ConfirmedList& confirmedList, std::string& errorText);
+// The local logbook copy: the account name followed by ".adi.txt", in the current folder.
+std::string LogBookCopyName();
+// WSJT-X's contact log, whatever the case of its name on disk.
+std::string WsjtxLogPath();

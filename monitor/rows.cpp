@@ -1,0 +1,84 @@
+// Building the table rows.
+#include "monitor/rows.h"
+
+#include <algorithm>
+
+#include "common/text.h"
+
+namespace {
+
+struct Band {
+  const char* prefix;
+  const char* ending;
+};
+
+constexpr Band kBands[] = {
+    {"1.", " 160m]"}, {"3.", "  80m]"}, {"7.", "  40m]"}, {"10.", "  30m]"}, {"14.", "  20m]"},
+    {"18.", "  17m]"}, {"21.", "  15m]"}, {"24.", "  12m]"}, {"28.", "  10m]"}, {"50.", "   6m]"},
+};
+
+constexpr int kSeparatorDashes = 58;
+
+// The United States, Alaska and Hawaii count as home, whatever the operator's own entity.
+bool IsHomeEntity(double dxcc) { return dxcc == 291 || dxcc == 6 || dxcc == 110; }
+
+void PushRow(ScreenRows& screenRows, const std::string& row) {
+  for (int i = kScreenRowCount; i > 1; --i) screenRows[i] = std::move(screenRows[i - 1]);
+  screenRows[1] = row;
+}
+
+std::string CityAndCountry(const CacheEntry& station) {
+  if (station.name == kNotFoundName) return std::string(50, ' ');
+  return FitLeft(station.city + "/" + station.country, 48) + "  ";
+}
+
+}  // namespace
+
+std::string StatusCode(const CacheEntry& station, CallerKind kind, const ConfirmedList& confirmedList,
+                       const WorkedList& workedList) {
+  if (kind == CallerKind::kCallingMe) return kCallingMe;
+  std::string code;
+  double dxcc = TextToNumber(station.dxcc);
+  if (IsHomeEntity(dxcc) || Contains(station.name, "Not Found")) {
+    code = kHomeOrNotFound;
+  } else {
+    bool confirmed = std::find(confirmedList.begin(), confirmedList.end(), dxcc) != confirmedList.end();
+    code = confirmed ? kConfirmedDx : kUnconfirmedDx;
+  }
+  return IsWorked(workedList, station.call) ? kWorkedBefore : code;
+}
+
+std::string StationRow(const CacheEntry& station, CallerKind kind, const ConfirmedList& confirmedList,
+                       const WorkedList& workedList) {
+  return "  " + FitLeft(station.call, 11) + FitLeft(station.name, 25) + "  " + CityAndCountry(station) +
+         FitLeft(station.dxcc, 6) + FitLeft(station.state, 7) + FitLeft(station.bearing, 12) +
+         FitLeft(station.distance, 12) + FitRight(std::to_string(station.count), 3) +
+         StatusCode(station, kind, confirmedList, workedList);
+}
+
+std::string BandLabel(const std::string& stamp, const std::string& dialFrequency) {
+  for (const Band& band : kBands)
+    if (dialFrequency.rfind(band.prefix, 0) == 0) return "[" + stamp + band.ending;
+  return "[" + stamp + "]";
+}
+
+std::string SeparatorRow(const std::string& stamp, const std::string& dialFrequency) {
+  std::string dashes(kSeparatorDashes, '-');
+  return dashes + BandLabel(stamp, dialFrequency) + dashes;
+}
+
+void RenderRows(const CallTable& callTable, ScreenRows& screenRows, const LookupCache& lookupCache,
+                const ConfirmedList& confirmedList, const WorkedList& workedList, std::string& lastDecodeStamp,
+                const std::string& dialFrequency) {
+  for (int i = 1; i <= callTable.count; ++i) {
+    const CallEntry& caller = callTable.entry[i];
+    // Several slots may hold the same call; their segments then make one row.
+    std::string row;
+    for (int k = 1; k <= kCacheSize; ++k)
+      if (lookupCache.entry[k].call == caller.call)
+        row += StationRow(lookupCache.entry[k], caller.kind, confirmedList, workedList);
+    if (!TrimBlanks(row.substr(0, kRowTextWidth)).empty()) PushRow(screenRows, row);
+  }
+  if (lastDecodeStamp.empty()) lastDecodeStamp = std::string(13, ' ');
+  PushRow(screenRows, SeparatorRow(lastDecodeStamp, dialFrequency));
+}

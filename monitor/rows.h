@@ -1,0 +1,30 @@
+// Station rows and separators of the table, each row ending in its two-character status code.
+#pragma once
+
+#include <string>
+
+#include "monitor/state.h"
+
+inline constexpr int kRowTextWidth = 130;  // what the screen shows of a row
+inline constexpr const char* kNotFoundName = "Call Sign Not Found!";
+
+// Status codes, in the last two characters of a station row.
+inline constexpr const char* kWorkedBefore = "01";
+inline constexpr const char* kHomeOrNotFound = "02";
+inline constexpr const char* kConfirmedDx = "03";
+inline constexpr const char* kUnconfirmedDx = "04";
+inline constexpr const char* kCallingMe = "98";
+
+// Puts a row per caller of callTable on top of screenRows, then a separator naming the
+// time stamp and band. An empty lastDecodeStamp becomes 13 blanks.
+void RenderRows(const CallTable& callTable, ScreenRows& screenRows, const LookupCache& lookupCache,
+                const ConfirmedList& confirmedList, const WorkedList& workedList, std::string& lastDecodeStamp,
+                const std::string& dialFrequency);
+// The 132-character row of one cache entry.
+std::string StationRow(const CacheEntry& station, CallerKind kind, const ConfirmedList& confirmedList,
+                       const WorkedList& workedList);
+std::string StatusCode(const CacheEntry& station, CallerKind kind, const ConfirmedList& confirmedList,
+                       const WorkedList& workedList);
+// "[", the stamp, and the band ending such as "  20m]" (or just "]" off the bands).
+std::string BandLabel(const std::string& stamp, const std::string& dialFrequency);
+std::string SeparatorRow(const std::string& stamp, const std::string& dialFrequency);

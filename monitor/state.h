@@ -1,0 +1,83 @@
+// The monitor's state: created at start-up, handed by reference to every step of the loop.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+inline constexpr int kCallTableSize = 36;   // the screen shows no more callers than this
+inline constexpr int kCacheSize = 256;
+inline constexpr int kScreenRowCount = 38;
+inline constexpr int kShownRows = 36;
+inline constexpr int kRateHistorySize = 20;
+
+enum class CallerKind { kNone, kCq, kCallingMe };
+
+struct CallEntry {
+  std::string call;
+  CallerKind kind = CallerKind::kNone;
+};
+
+// The callers of one poll, entries 1 to count.
+struct CallTable {
+  int count = 0;
+  std::array<CallEntry, kCallTableSize + 1> entry;
+};
+
+struct CacheEntry {
+  std::string call;
+  std::string name;
+  std::string city;
+  std::string country;
+  std::string dxcc;
+  std::string state;
+  std::string bearing;
+  std::string distance;
+  int32_t count = 0;  // how often the call was handed to the cache while its entry existed
+};
+
+// A ring of looked-up stations, entries 1 to 256, written in turn.
+struct LookupCache {
+  int lastSlot = 0;
+  std::array<CacheEntry, kCacheSize + 1> entry;
+};
+
+// Callsigns already worked, unique, in order of first appearance; grows as needed.
+struct WorkedList {
+  std::vector<std::string> calls;
+  std::unordered_set<std::string> index;
+};
+
+// DXCC entities with a confirmed contact, unique, in order of first appearance.
+using ConfirmedList = std::vector<int32_t>;
+
+// Table rows, newest at index 1; index 0 is not used.
+using ScreenRows = std::array<std::string, kScreenRowCount + 1>;
+
+struct MonitorState {
+  int32_t dxAlertEnabled = 0;
+  int32_t stationAlertEnabled = 0;
+  std::string errorText;
+  WorkedList worked;
+  ConfirmedList confirmed;
+  LookupCache cache;
+  CallTable callers;
+  ScreenRows rows;
+  std::array<float, kRateHistorySize + 1> cqRateHistory{};  // newest at 1
+  std::string allTxtPath;
+  int64_t allTxtPosition = 0;
+  int32_t startSeconds = 0;
+  int32_t totalCQs = 0;
+  int32_t periodCQs = 0;
+  int32_t qrzLookups = 0;
+  std::string lastDecodeStamp;
+  std::string dialFrequency;
+  int32_t newRowsEnd = 0;
+  int32_t workedRefreshToggle = 0;
+};
+
+// Adds call unless the list holds it already; true when added.
+bool AddWorked(WorkedList& worked, const std::string& call);
+bool IsWorked(const WorkedList& worked, const std::string& call);
