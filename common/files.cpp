@@ -171,6 +171,13 @@ bool ReadByte(TextFile& file, char& byte) {
   return true;
 }
 
+bool ReadChunk(TextFile& file, std::string& chunk) {
+  chunk.resize(64 * 1024);
+  size_t count = file.handle ? std::fread(chunk.data(), 1, chunk.size(), file.handle) : 0;
+  chunk.resize(count);
+  return count > 0;
+}
+
 bool WriteLine(TextFile& file, const std::string& text) {
   if (!file.handle) {
     file.error = kBadFileNumber;

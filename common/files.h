@@ -30,6 +30,8 @@ bool ReadField(TextFile& file, std::string& field, bool* ended = nullptr);
 double ReadNumberValue(TextFile& file);
 std::string ReadTextValue(TextFile& file);
 bool ReadByte(TextFile& file, char& byte);
+// The next bytes as they stand, a piece at a time; false at the physical end.
+bool ReadChunk(TextFile& file, std::string& chunk);
 // Writes text followed by CR LF.
 bool WriteLine(TextFile& file, const std::string& text);
 // The written form of a settings text: plain, or in double quotes (with doubled inner

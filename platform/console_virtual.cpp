@@ -58,6 +58,7 @@ void ConsoleClear() {
 }
 
 void ConsolePrint(const std::string& text) {
+  screen.transcript += text;
   for (char c : text) {
     if (screen.column > kScreenColumns) ConsoleNewLine();
     screen.cells[screen.row - 1][screen.column - 1] = VirtualCell{c, screen.foreground, screen.background};
@@ -66,6 +67,7 @@ void ConsolePrint(const std::string& text) {
 }
 
 void ConsoleNewLine() {
+  screen.transcript += "\n";
   screen.column = 1;
   if (screen.row == kScreenRows) ScrollUp();
   else ++screen.row;

@@ -27,6 +27,7 @@ struct VirtualConsole {
   int columns = 0, rows = 0;
   int beeps = 0;
   int keyWaits = 0;
+  std::string transcript;        // everything printed, in order, line ends as "\n"
   std::deque<std::string> keys;  // answered in order; an empty queue answers Esc
   std::function<void()> onKeyWait;
 };

@@ -1,0 +1,216 @@
+// The local QRZ double: session keys, callsign lookups and the logbook, with faults to order.
+#include "tools/qrz_double.h"
+
+#include <chrono>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+const char* kXmlHead = "<?xml version=\"1.0\" encoding=\"utf-8\" ?>\n<QRZDatabase version=\"1.34\" xmlns=\"http://xmldata.qrz.com\">\n";
+const char* kXmlTail = "</QRZDatabase>\n";
+
+std::vector<std::string> Split(const std::string& text, const std::string& separators) {
+  std::vector<std::string> parts;
+  std::string part;
+  for (char c : text) {
+    if (separators.find(c) != std::string::npos) {
+      parts.push_back(part);
+      part.clear();
+    } else {
+      part += c;
+    }
+  }
+  parts.push_back(part);
+  return parts;
+}
+
+std::string Upper(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return text;
+}
+
+// The query as the client sent it: keys separated by ";" (XML interface) or "&" (logbook).
+std::map<std::string, std::string> QueryOf(const httplib::Request& request) {
+  std::map<std::string, std::string> query;
+  size_t mark = request.target.find('?');
+  if (mark == std::string::npos) return query;
+  for (const std::string& pair : Split(request.target.substr(mark + 1), ";&")) {
+    size_t equals = pair.find('=');
+    if (equals != std::string::npos) query[Upper(pair.substr(0, equals))] = pair.substr(equals + 1);
+  }
+  return query;
+}
+
+std::vector<std::string> DataLines(const std::string& path) {
+  std::vector<std::string> lines;
+  std::ifstream in(path);
+  for (std::string line; std::getline(in, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (!line.empty() && line[0] != '#') lines.push_back(line);
+  }
+  return lines;
+}
+
+bool LoadStations(QrzDouble& service) {
+  std::vector<std::string> lines = DataLines(service.options.stationsPath);
+  if (lines.empty()) return false;
+  std::vector<std::string> names = Split(lines[0], "|");
+  for (size_t i = 1; i < lines.size(); ++i) {
+    std::vector<std::string> values = Split(lines[i], "|");
+    StationElements elements;
+    for (size_t f = 1; f < names.size() && f < values.size(); ++f)
+      if (!values[f].empty()) elements.emplace_back(names[f], values[f]);
+    service.stations[Upper(values[0])] = elements;
+  }
+  return true;
+}
+
+std::string SessionElement(const QrzDouble& service, const std::string& error, bool withKey) {
+  std::ostringstream xml;
+  xml << "<Session>\n";
+  if (!error.empty()) xml << "<Error>" << error << "</Error>\n";
+  if (withKey) xml << "<Key>" << service.key << "</Key>\n";
+  xml << "<Count>" << 1000 + service.lookupsOnKey << "</Count>\n"
+      << "<SubExp>Thu Dec 31 23:59:59 2027</SubExp>\n"
+      << "<GMTime>Tue Dec  8 14:00:00 2026</GMTime>\n"
+      << "</Session>\n";
+  return xml.str();
+}
+
+std::string NewKey(QrzDouble& service) {
+  if (!service.key.empty()) service.expiredKeys.push_back(service.key);
+  std::ostringstream key;
+  key << std::hex << 0x5eed0000u + static_cast<unsigned>(++service.keysIssued) * 7919u << "d0ab1e";
+  service.lookupsOnKey = 0;
+  return service.key = key.str();
+}
+
+std::string LoginReply(QrzDouble& service, const std::map<std::string, std::string>& query) {
+  auto password = query.find("PASSWORD");
+  if (query.at("USERNAME") != service.options.account || password == query.end() ||
+      password->second != service.options.password)
+    return SessionElement(service, "Username/password incorrect ", false);  // the real text ends in a blank
+  NewKey(service);
+  return SessionElement(service, "", true);
+}
+
+std::string StationXml(const StationElements& elements) {
+  std::ostringstream xml;
+  xml << "<Callsign>\n";
+  for (const auto& [name, value] : elements) xml << "<" << name << ">" << value << "</" << name << ">\n";
+  xml << "<geoloc>user</geoloc>\n</Callsign>\n";
+  return xml.str();
+}
+
+std::string LookupReply(QrzDouble& service, const std::map<std::string, std::string>& query) {
+  const std::string& key = query.at("S");
+  if (key != service.key || service.key.empty()) {
+    bool expired = std::find(service.expiredKeys.begin(), service.expiredKeys.end(), key) != service.expiredKeys.end();
+    return SessionElement(service, expired ? "Session Timeout" : "Invalid session key", false);
+  }
+  ++service.lookupsOnKey;
+  std::string call = query.count("CALLSIGN") ? query.at("CALLSIGN") : "";
+  auto station = service.stations.find(Upper(call));
+  std::string reply = station == service.stations.end()
+                          ? SessionElement(service, "Not found: " + call, true)
+                          : StationXml(station->second) + SessionElement(service, "", true);
+  if (service.options.expireAfter > 0 && service.lookupsOnKey >= service.options.expireAfter) {
+    service.expiredKeys.push_back(service.key);
+    service.key.clear();
+  }
+  return reply;
+}
+
+void AnswerXml(QrzDouble& service, const httplib::Request& request, httplib::Response& response) {
+  std::map<std::string, std::string> query = QueryOf(request);
+  std::string body;
+  if (query.count("USERNAME")) body = LoginReply(service, query);
+  else if (query.count("S")) body = LookupReply(service, query);
+  else body = SessionElement(service, "Input error: no session key or username", false);
+  response.set_content(kXmlHead + body + kXmlTail, "text/xml");
+}
+
+void AnswerLogbook(QrzDouble& service, const httplib::Request& request, httplib::Response& response) {
+  std::map<std::string, std::string> query = QueryOf(request);
+  if (query["KEY"] != service.options.logbookKey || query["ACTION"] != "FETCH") {
+    response.set_content("RESULT=FAIL&REASON=invalid api key&COUNT=0", "text/plain");
+    return;
+  }
+  response.set_content("RESULT=OK&COUNT=" + std::to_string(service.logbook.size()) + "&ADIF=" +
+                           EscapedLogbook(service.logbook),
+                       "text/plain");
+}
+
+// Applies the ordered fault; true when the request has been answered by it.
+bool AnswerWithFault(QrzDouble& service, httplib::Response& response) {
+  switch (service.fault.load()) {
+    case QrzFault::kStall:
+      std::this_thread::sleep_for(std::chrono::seconds(service.options.stallSeconds));
+      return false;
+    case QrzFault::kGarbage:
+      response.set_content("\x01\x7f<<Er ror>>%%garbage</Key>\n", "text/plain");
+      return true;
+    case QrzFault::kHttpError:
+      response.status = 503;
+      response.set_content("Service Unavailable", "text/plain");
+      return true;
+    default:
+      return false;
+  }
+}
+
+using Answer = void (*)(QrzDouble&, const httplib::Request&, httplib::Response&);
+
+httplib::Server::Handler Handle(QrzDouble& service, Answer answer) {
+  return [&service, answer](const httplib::Request& request, httplib::Response& response) {
+    {
+      std::lock_guard<std::mutex> lock(service.mutex);
+      service.requests.push_back(request.target);
+    }
+    if (AnswerWithFault(service, response)) return;
+    std::lock_guard<std::mutex> lock(service.mutex);
+    if (!service.canned.empty()) response.set_content(service.canned, "text/plain");
+    else answer(service, request, response);
+  };
+}
+
+}  // namespace
+
+std::string EscapedLogbook(const std::vector<std::string>& records) {
+  std::string adif;
+  for (const std::string& record : records) {
+    std::string escaped;
+    for (char c : record) {
+      if (c == '<' && !escaped.empty()) escaped += "\n";  // one field per line
+      if (c == '<') escaped += "&lt;";
+      else if (c == '>') escaped += "&gt;";
+      else escaped += c;
+    }
+    adif += escaped + "\n\n";
+  }
+  return adif;
+}
+
+bool StartQrzDouble(QrzDouble& service, const QrzDoubleOptions& options, int port) {
+  service.options = options;
+  if (!LoadStations(service)) return false;
+  service.logbook = DataLines(options.logbookPath);
+  for (const char* path : {"/xml/current/", "/xml/current", "/xml/"})
+    service.server.Get(path, Handle(service, AnswerXml));
+  service.server.Get("/api", Handle(service, AnswerLogbook));
+  service.server.Post("/api", Handle(service, AnswerLogbook));
+  service.port = port == 0 ? service.server.bind_to_any_port("127.0.0.1")
+                           : (service.server.bind_to_port("127.0.0.1", port) ? port : -1);
+  if (service.port <= 0) return false;
+  service.thread = std::thread([&service] { service.server.listen_after_bind(); });
+  while (!service.server.is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  return true;
+}
+
+void StopQrzDouble(QrzDouble& service) {
+  service.server.stop();
+  if (service.thread.joinable()) service.thread.join();
+}
+
+std::string QrzDoubleUrl(const QrzDouble& service) { return "http://127.0.0.1:" + std::to_string(service.port); }

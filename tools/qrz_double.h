@@ -1,0 +1,52 @@
+// A local stand-in for the QRZ XML interface and logbook API, for the tests and the demo.
+// It listens on 127.0.0.1 only and answers as the real services do.
+#pragma once
+
+#include <httplib.h>
+
+#include <atomic>
+#include <map>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+enum class QrzFault { kNone, kStall, kGarbage, kHttpError };
+
+struct QrzDoubleOptions {
+  std::string stationsPath;  // the station table (qrz_stations.txt)
+  std::string logbookPath;   // the logbook (qrz_logbook.txt)
+  std::string account = "N0VANE";
+  std::string password = "vane-demo";
+  std::string logbookKey = "A1B2-C3D4-E5F6-0789";
+  int expireAfter = 0;   // lookups on one key before it times out; 0 never
+  int stallSeconds = 35;  // longer than the client waits
+};
+
+using StationElements = std::vector<std::pair<std::string, std::string>>;
+
+struct QrzDouble {
+  QrzDoubleOptions options;
+  httplib::Server server;
+  std::thread thread;
+  int port = 0;
+  std::map<std::string, StationElements> stations;  // by the call asked for, upper case
+  std::vector<std::string> logbook;                 // plain ADIF records
+  std::atomic<QrzFault> fault{QrzFault::kNone};
+  std::mutex mutex;  // guards what follows
+  std::string key;
+  std::vector<std::string> expiredKeys;
+  int keysIssued = 0;
+  int lookupsOnKey = 0;
+  std::vector<std::string> requests;  // every request target, in order
+  std::string canned;                 // when set, the body of every answer
+};
+
+// Loads the data files and starts serving on port (0: a free one). False when it cannot.
+bool StartQrzDouble(QrzDouble& service, const QrzDoubleOptions& options, int port = 0);
+// Stops serving: connections are refused from then on.
+void StopQrzDouble(QrzDouble& service);
+std::string QrzDoubleUrl(const QrzDouble& service);
+// The logbook as the logbook API sends it, with "<" and ">" escaped.
+std::string EscapedLogbook(const std::vector<std::string>& records);

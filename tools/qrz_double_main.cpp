@@ -1,0 +1,56 @@
+// qrz_double: runs the local QRZ double until it is stopped, printing the port it serves.
+//   qrz_double [--port N] [--data DIR] [--expire-after N] [--fault stall|garbage|http-error]
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "tools/qrz_double.h"
+
+namespace {
+
+std::atomic<bool> stopping{false};
+
+void OnStop(int) { stopping = true; }
+
+QrzFault FaultNamed(const std::string& name) {
+  if (name == "stall") return QrzFault::kStall;
+  if (name == "garbage") return QrzFault::kGarbage;
+  if (name == "http-error") return QrzFault::kHttpError;
+  return QrzFault::kNone;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QrzDoubleOptions options;
+  std::string data = DXVANE_TOOLS_DIR;
+  int port = 0;
+  QrzFault fault = QrzFault::kNone;
+  for (int i = 1; i + 1 < argc; i += 2) {
+    std::string flag = argv[i], value = argv[i + 1];
+    if (flag == "--port") port = std::stoi(value);
+    else if (flag == "--data") data = value;
+    else if (flag == "--expire-after") options.expireAfter = std::stoi(value);
+    else if (flag == "--fault") fault = FaultNamed(value);
+    else {
+      std::fprintf(stderr, "qrz_double: unknown option %s\n", flag.c_str());
+      return 2;
+    }
+  }
+  options.stationsPath = data + "/qrz_stations.txt";
+  options.logbookPath = data + "/qrz_logbook.txt";
+  QrzDouble service;
+  if (!StartQrzDouble(service, options, port)) {
+    std::fprintf(stderr, "qrz_double: cannot start (data in %s, port %d)\n", data.c_str(), port);
+    return 1;
+  }
+  service.fault = fault;
+  std::printf("port %d\n", service.port);
+  std::fflush(stdout);
+  std::signal(SIGINT, OnStop);
+  std::signal(SIGTERM, OnStop);
+  while (!stopping) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  StopQrzDouble(service);
+  return 0;
+}
