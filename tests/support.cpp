@@ -12,7 +12,8 @@
 #include "platform/virtual.h"
 
 ScratchFolder::ScratchFolder() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "dxvane-test-XXXXXX").string();
+  // Not the temporary folder of the environment: tests point TEMP at their own folders.
+  std::string pattern = "/tmp/dxvane-test-XXXXXX";
   path = mkdtemp(pattern.data());
   previous = std::filesystem::current_path().string();
   std::filesystem::current_path(path);

@@ -1,0 +1,179 @@
+// The monitoring loop and its screen.
+#include "monitor/loop.h"
+
+#include "common/text.h"
+#include "monitor/clock.h"
+#include "monitor/decodes.h"
+#include "monitor/logs/logs.h"
+#include "monitor/qrz/cache.h"
+#include "monitor/rows.h"
+#include "platform/clock.h"
+#include "platform/console.h"
+#include "platform/files.h"
+#include "platform/sound.h"
+
+namespace {
+
+constexpr int kBlack = 0, kBlue = 1, kRed = 4, kLightGrey = 7, kLightGreen = 10, kLightRed = 12, kYellow = 14,
+              kWhite = 15;
+constexpr int kStatusRow = 42;
+constexpr int kProgressColumn = 44;
+constexpr int kCounterColumn = 60;
+constexpr char kShadeBlock = static_cast<char>(177);
+const char* kHeader =
+    "  Call       Name                       City/Country                                     DXCC  State  Bearing "
+    "     Distance    CQ's   ";
+
+struct RowLook {
+  int foreground = kBlack;
+  int background = kWhite;
+  const char* sound = nullptr;
+};
+
+int ClockSeconds() { return RoundHalfEven(TextToNumber(Right(ClockTimeText(), 2))); }
+
+void DrawProgress(int progress) {
+  ConsoleLocate(kStatusRow, kProgressColumn);
+  ConsoleSetColour(kYellow, kRed);
+  if (progress > 0) ConsolePrint(std::string(progress, kShadeBlock));
+  ConsoleLocate(kStatusRow, kCounterColumn);
+  ConsoleSetColour(kBlack, kWhite);
+  ConsolePrint(Right(" " + std::to_string(progress), 2) + "/15");
+}
+
+// The colours of a row by its status code, a later test overriding an earlier one.
+RowLook LookOf(const std::string& row, bool isNew, const MonitorState& state) {
+  RowLook look;
+  std::string code = Right(row, 2);
+  if (code == kWorkedBefore) look = {kBlack, kLightGreen};
+  if (code == kHomeOrNotFound) look = {kBlack, kWhite};
+  if (code == kConfirmedDx) look = {kRed, kWhite};
+  if (code == kUnconfirmedDx) look = {kYellow, kRed, isNew && state.dxAlertEnabled > 0 ? "DXAlert.wav" : nullptr};
+  if (code == kCallingMe) look = {kBlack, kLightRed, isNew && state.stationAlertEnabled > 0 ? "StationAlert.wav" : nullptr};
+  if (Contains(row, "Not Found")) look = {kBlack, kLightGrey, look.sound};
+  return look;
+}
+
+// The first separator below the top one ends the rows that are new in this pass.
+void FindNewRowsEnd(MonitorState& state) {
+  for (int r = 2; r <= kShownRows; ++r) {
+    if (state.rows[r].rfind("----------", 0) == 0) {
+      state.newRowsEnd = r;
+      return;
+    }
+  }
+}
+
+void DrawRows(MonitorState& state) {
+  for (int r = 1; r <= kShownRows; ++r) {
+    const std::string& row = state.rows[r];
+    RowLook look = LookOf(row, r < state.newRowsEnd, state);
+    ConsoleLocate(r + 1, 1);
+    ConsoleSetColour(look.foreground, look.background);
+    // A later sound cuts off one still playing.
+    if (look.sound && FileExists(look.sound)) PlaySoundFile(look.sound);
+    ConsolePrint(row.substr(0, kRowTextWidth) + "  ");
+    ConsoleSetColour(kBlack, kWhite);
+  }
+}
+
+void PrintAt(int row, int column, const std::string& text) {
+  ConsoleLocate(row, column);
+  ConsolePrint(text);
+}
+
+std::string RunTimeText(const MonitorState& state) {
+  std::string time = ClockTimeText(), date = ClockDateText();
+  // The counts wrap in 2048; their difference stays right.
+  int32_t elapsed = static_cast<int32_t>(static_cast<uint32_t>(DateTimeToSeconds(time, date)) -
+                                         static_cast<uint32_t>(state.startSeconds));
+  return SecondsToClockText(elapsed);
+}
+
+std::string FiveMinuteAverage(MonitorState& state) {
+  for (int i = kRateHistorySize; i > 1; --i) state.cqRateHistory[i] = state.cqRateHistory[i - 1];
+  state.cqRateHistory[1] = static_cast<float>(state.periodCQs);
+  state.periodCQs = 0;
+  float sum = 0;
+  for (int i = 1; i <= kRateHistorySize; ++i) sum += state.cqRateHistory[i];
+  return SingleToText(sum / 5) + " ";
+}
+
+void DrawStatistics(MonitorState& state) {
+  PrintAt(40, 1, std::string(135, '-'));
+  PrintAt(41, 2, "Run Time: " + RunTimeText(state));
+  PrintAt(41, 22, "Total CQ's:" + NumberPrintText(state.totalCQs));
+  PrintAt(41, 40, "QRZ Lookups: " + NumberPrintText(state.qrzLookups));
+  PrintAt(41, 60, "Cache Lookups: " + NumberPrintText(state.totalCQs - state.qrzLookups));
+  PrintAt(42, 2, "Running 5 minute avg CQ's per/min: " + FiveMinuteAverage(state));
+}
+
+void DrawLegendCell(int row, int column, int foreground, int background, const std::string& text) {
+  ConsoleSetColour(foreground, background);
+  PrintAt(row, column, text);
+}
+
+void DrawLegend() {
+  DrawLegendCell(41, 82, kBlack, kLightGreen, "Worked          ");
+  DrawLegendCell(41, 100, kRed, kWhite, "Confirmed DX      ");
+  DrawLegendCell(41, 120, kYellow, kRed, "Unconfirmed DX  ");
+  DrawLegendCell(42, 82, kBlack, kLightGrey, "Call Not found  ");
+  DrawLegendCell(42, 100, kBlack, kLightRed, "Station Calling Me");
+  ConsoleSetColour(kBlack, kWhite);
+}
+
+void RefreshWorkedList(MonitorState& state) {
+  if (state.workedRefreshToggle == 1) MergeWsjtxWorked(state.worked, state.errorText);
+  state.workedRefreshToggle = state.workedRefreshToggle + 1 > 1 ? 0 : state.workedRefreshToggle + 1;
+}
+
+}  // namespace
+
+void WaitForSlotBoundary() {
+  int start = ClockSeconds();
+  int shown = INT32_MIN;
+  bool boundary = false;
+  do {
+    int seconds = ClockSeconds();
+    boundary = seconds % kSlotSeconds == 0;
+    int progress = 1 + seconds - start;
+    if (progress != shown) DrawProgress(progress);  // the screen is the same, the traffic is not
+    shown = progress;
+    SleepMilliseconds(2);
+  } while (!boundary);
+}
+
+void DrawScreen(MonitorState& state) {
+  ConsoleSetColour(kBlack, kWhite);
+  ConsoleClear();
+  ConsoleSetColour(kYellow, kBlue);
+  PrintAt(1, 1, kHeader);
+  ConsoleSetColour(kBlack, kWhite);
+  FindNewRowsEnd(state);
+  DrawRows(state);
+  DrawStatistics(state);
+  DrawLegend();
+}
+
+bool PollPeriod(MonitorState& state) {
+  WaitForSlotBoundary();
+  ConsoleSetColour(kBlack, kWhite);
+  PrintAt(kStatusRow, kProgressColumn, std::string(26, ' '));
+  ConsoleNewLine();
+  SleepMilliseconds(400);
+
+  std::string previousFrequency = state.dialFrequency;
+  ReadDecodes(state.allTxtPath, state.allTxtPosition, state.callers, state.lastDecodeStamp, state.totalCQs,
+              state.periodCQs, state.dialFrequency, state.errorText);
+  if (!state.errorText.empty()) return false;
+  if (state.dialFrequency != previousFrequency) state.rows = ScreenRows{};
+
+  LookupWithCache(state.callers, state.cache, state.qrzLookups, state.errorText);
+  RenderRows(state.callers, state.rows, state.cache, state.confirmed, state.worked, state.lastDecodeStamp,
+             state.dialFrequency);
+  DrawScreen(state);
+
+  SleepMilliseconds(700);
+  RefreshWorkedList(state);
+  return true;
+}

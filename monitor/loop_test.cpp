@@ -1,0 +1,254 @@
+#include "monitor/loop.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
+
+#include "common/text.h"
+#include "monitor/globals.h"
+#include "monitor/startup.h"
+#include "platform/files.h"
+#include "platform/keys.h"
+#include "platform/virtual.h"
+#include "tests/support.h"
+#include "tools/qrz_double.h"
+
+namespace {
+
+constexpr int64_t kMarch8th2021At123458 = 1615206898;
+
+std::string Decode(const std::string& message, const std::string& frequency = "14.074") {
+  return "210308_123500" + FitRight(frequency, 10) + " Rx FT8    -12  0.3 1234 " + message + "\n";
+}
+
+class MonitorTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetVirtualConsole();
+    PlayedSounds().clear();
+    SetSleepHook(nullptr);
+    SetVirtualClock(kMarch8th2021At123458);
+    QrzDoubleOptions options;
+    options.stationsPath = std::string(DXVANE_TOOLS_DIR) + "/qrz_stations.txt";
+    options.logbookPath = std::string(DXVANE_TOOLS_DIR) + "/qrz_logbook.txt";
+    ASSERT_TRUE(StartQrzDouble(service, options));
+    setenv("DXVANE_QRZ_XML_URL", QrzDoubleUrl(service).c_str(), 1);
+    setenv("DXVANE_QRZ_LOGBOOK_URL", QrzDoubleUrl(service).c_str(), 1);
+    setenv("LOCALAPPDATA", folder.path.c_str(), 1);
+    setenv("TEMP", folder.path.c_str(), 1);
+    mkdir("WSJT-X", 0755);
+    WriteFile("WSJT-X/ALL.TXT", Decode("CQ OLD1 FN42") + Decode("CQ OLD2 FN42"));
+    WriteFile("WSJT-X/WSJTX_log.adi", "ADIF Export\n<eoh>\n<call:6>VE3KTB <mode:3>FT8 <eor>\n");
+    WriteFile("N0VANE.adi.txt", "Download Time Stamp: 03-01-2021 10:00:00\r\n"
+                                "<call:5>K2LYV<mode:3>FT8<dxcc:3>291<app_qrzlog_status:1>C<eor>\r\n"
+                                "<call:6>JA1XGI<mode:3>FT8<dxcc:3>339<app_qrzlog_status:1>C<eor>\r\n"
+                                "<call:5>G4RTY<mode:4>JT65<dxcc:3>223<app_qrzlog_status:1>C<eor>\r\n");
+    WriteConfig(" fn42ab", "1");
+    WriteFile("DXAlert.wav", "RIFF");
+    WriteFile("StationAlert.wav", "RIFF");
+  }
+  void TearDown() override { StopQrzDouble(service); }
+
+  void WriteConfig(const std::string& grid, const std::string& alerts) {
+    WriteFile("Config.ini", " 44.98 \r\n-93.27 \r\n N0VANE \r\nvane-demo\r\nA1B2-C3D4-E5F6-0789\r\n" + grid + "\r\n " +
+                                alerts + " \r\n " + alerts + " \r\n");
+  }
+  bool Start(const std::string& key = "N") {
+    TheConsole().keys.push_back(key);
+    return StartUp(state);
+  }
+  void AppendDecodes(const std::string& lines) { AppendFile("WSJT-X/ALL.TXT", lines); }
+  std::string Cells(int row, int column, const std::string& text, int foreground, int background) {
+    return ScreenTextMismatch(row, column, text, foreground, background);
+  }
+
+  ScratchFolder folder;
+  QrzDouble service;
+  MonitorState state;
+};
+
+const char* kTwelveCqsAndACaller[] = {
+    "CQ W1AW FN31",   "CQ K2LYV FN32",  "CQ JH3PRR PM74", "CQ DX PY2XB GG66", "CQ ZZ9ZZZ AA00",
+    "CQ VE3KTB FN14", "CQ G4RTY IO93",  "CQ EA7JQ IM77",  "CQ LU1FAM FF97",  "CQ KL7RW BP51",
+    "CQ VK2DX QF56",  "CQ OH2BH KP20",  "N0VANE ZS6RJ KG44",
+};
+
+std::string Batch(const char* const* messages, size_t count) {
+  std::string lines;
+  for (size_t i = 0; i < count; ++i) lines += Decode(messages[i]);
+  return lines;
+}
+
+}  // namespace
+
+TEST_F(MonitorTest, StartUpReadsTheSettingsAndBuildsTheLists) {
+  ASSERT_TRUE(Start());
+  EXPECT_EQ(glb_QRZAccountName, "N0VANE");
+  EXPECT_EQ(glb_MyGrid, "FN42");
+  EXPECT_EQ(glb_TempFileName, folder.path + "/QRZ_Data.tmp");
+  EXPECT_FALSE(glb_QRZSessionKey.empty());
+  EXPECT_EQ(state.worked.calls, (std::vector<std::string>{"K2LYV", "JA1XGI", "G4RTY", "VE3KTB"}));
+  EXPECT_EQ(state.confirmed, (ConfirmedList{291, 339, 223}));
+  EXPECT_EQ(state.dxAlertEnabled, 1);
+  EXPECT_EQ(state.allTxtPosition, static_cast<int64_t>(ReadFileBytes("WSJT-X/ALL.TXT").size()));
+  EXPECT_EQ(TheConsole().title, kBanner);
+  EXPECT_TRUE(TheConsole().secondBuffer);
+  EXPECT_EQ(TheConsole().columns, 140);
+  EXPECT_EQ(TheConsole().rows, 43);
+  EXPECT_FALSE(TheConsole().cursorVisible);
+  const std::string& shown = TheConsole().transcript;
+  EXPECT_NE(shown.find("Do you want to download your QRZ Log Book?\n"), std::string::npos);
+  EXPECT_EQ(shown.find("Checking the status"), std::string::npos);
+  EXPECT_NE(shown.find("One moment please, building Confirmed DX List.......\n"), std::string::npos);
+}
+
+TEST_F(MonitorTest, TheLogbookQuestionIsAskedInYellowOnRed) {
+  TheConsole().onKeyWait = [this] {
+    EXPECT_EQ(Cells(21, 48, "Do you want to download your QRZ Log Book?", kYellow, kRed), "");
+  };
+  ASSERT_TRUE(Start());
+}
+
+TEST_F(MonitorTest, YInEitherCaseDownloadsTheLogbook) {
+  for (const char* key : {"y", "Y"}) {
+    RemoveFile("N0VANE.adi.txt");
+    ASSERT_TRUE(Start(key));
+    EXPECT_NE(ReadFileBytes("N0VANE.adi.txt").find("<call:5>PY2XB"), std::string::npos) << key;
+    EXPECT_NE(TheConsole().transcript.find("Checking the status of the QRZ ADI Log\n"), std::string::npos);
+  }
+  RemoveFile("N0VANE.adi.txt");
+  ASSERT_TRUE(Start(ExtendedKey(0x3B)));  // F1 skips it
+  EXPECT_FALSE(FileExists("N0VANE.adi.txt"));
+}
+
+TEST_F(MonitorTest, AQuotedGridIsCutBeforeItIsTrimmed) {
+  WriteConfig("\" fn42\"", "1");
+  ASSERT_TRUE(Start());
+  EXPECT_EQ(glb_MyGrid, "FN4");
+}
+
+TEST_F(MonitorTest, NoConfirmedEntitiesSwitchTheDxAlertOff) {
+  RemoveFile("N0VANE.adi.txt");
+  ASSERT_TRUE(Start());
+  EXPECT_EQ(state.dxAlertEnabled, 0);
+  EXPECT_EQ(state.stationAlertEnabled, 1);
+}
+
+TEST_F(MonitorTest, AWrongPasswordOrAMissingWsjtxLogEndsTheStart) {
+  WriteFile("Config.ini", " 0 \r\n 0 \r\nN0VANE\r\nwrong\r\n");
+  EXPECT_FALSE(Start());
+  EXPECT_EQ(state.errorText, "Username/password incorrect");
+  WriteConfig("EN34", "1");
+  RemoveFile("WSJT-X/WSJTX_log.adi");
+  EXPECT_FALSE(Start());
+  EXPECT_EQ(state.errorText, " 53 File not foundREADWSJT");
+  // The refused session paused 1,000 seconds before the second start.
+  EXPECT_EQ(Terminate(), "Program terminated at 03-08-2021 12:51:38");
+  EXPECT_EQ(ScreenRowText(1).substr(0, 41), "Program terminated at 03-08-2021 12:51:38");
+}
+
+TEST_F(MonitorTest, TheProgressCounterShows57WhenTheWaitStartsAtSecond58) {
+  std::string counterAtBoundary;  // as the last sample, at second 00, left it
+  SetSleepHook([&] { counterAtBoundary = ScreenRowText(42).substr(43, 26); });
+  WaitForSlotBoundary();
+  EXPECT_EQ(counterAtBoundary, "\xB1\xB1" + std::string(14, ' ') + "57/15     ");
+  EXPECT_EQ(ScreenCell(42, 44).foreground, kYellow);
+  EXPECT_EQ(ScreenCell(42, 44).background, kRed);
+  EXPECT_EQ(ScreenCell(42, 60).background, kWhite);
+}
+
+TEST_F(MonitorTest, AFullPassDrawsTheTableInItsColours) {
+  ASSERT_TRUE(Start());
+  AppendDecodes(Batch(kTwelveCqsAndACaller, 13));
+  ASSERT_TRUE(PollPeriod(state));
+
+  EXPECT_EQ(Cells(1, 1, "  Call       Name", kYellow, kBlue), "");
+  std::string header = ScreenRowText(1);
+  for (auto [column, heading] : {std::pair{3, "Call"}, {14, "Name"}, {41, "City/Country"}, {90, "DXCC"}, {96, "State"},
+                                 {103, "Bearing"}, {116, "Distance"}, {128, "CQ's"}})
+    EXPECT_EQ(header.substr(column - 1, std::string(heading).size()), heading);
+  EXPECT_EQ(ScreenCell(1, 134).background, kBlue);
+  EXPECT_EQ(ScreenCell(1, 135).background, kWhite);
+
+  EXPECT_EQ(Cells(2, 1, std::string(58, '-') + "[210308_123500  20m]", kBlack, kWhite), "");
+  struct Expected {
+    int row;
+    const char* call;
+    int foreground, background;
+  };
+  for (Expected e : {Expected{3, "ZS6RJ", kBlack, kLightRed}, {4, "OH2BH", kYellow, kRed}, {9, "G4RTY", kBlack, kLightGreen},
+                     {10, "VE3KTB", kBlack, kLightGreen}, {11, "ZZ9ZZZ", kBlack, kLightGrey}, {12, "PY2XB", kYellow, kRed},
+                     {13, "JH3PRR", kRed, kWhite}, {14, "K2LYV", kBlack, kLightGreen}, {15, "W1AW", kBlack, kWhite}})
+    EXPECT_EQ(Cells(e.row, 3, e.call, e.foreground, e.background), "") << e.call;
+  EXPECT_EQ(ScreenRowText(15).substr(0, 40), "  W1AW       ARRL HQ OPERATORS CLUB     ");
+  EXPECT_EQ(ScreenRowText(15).substr(127, 5), "  1  ");
+  EXPECT_EQ(ScreenRowText(11).substr(13, 20), "Call Sign Not Found!");
+  EXPECT_EQ(Cells(40, 1, std::string(135, '-'), kBlack, kWhite), "");
+  EXPECT_EQ(Cells(41, 2, "Run Time: 00:00:02", kBlack, kWhite), "");
+  EXPECT_EQ(Cells(41, 22, "Total CQ's: 12 ", kBlack, kWhite), "");
+  EXPECT_EQ(Cells(41, 40, "QRZ Lookups:  13 ", kBlack, kWhite), "");
+  EXPECT_EQ(Cells(41, 60, "Cache Lookups: -1 ", kBlack, kWhite), "");
+  EXPECT_EQ(Cells(42, 2, "Running 5 minute avg CQ's per/min:  2.4 ", kBlack, kWhite), "");
+  EXPECT_EQ(Cells(41, 82, "Worked          ", kBlack, kLightGreen), "");
+  EXPECT_EQ(Cells(41, 100, "Confirmed DX      ", kRed, kWhite), "");
+  EXPECT_EQ(Cells(41, 120, "Unconfirmed DX  ", kYellow, kRed), "");
+  EXPECT_EQ(Cells(42, 82, "Call Not found  ", kBlack, kLightGrey), "");
+  EXPECT_EQ(Cells(42, 100, "Station Calling Me", kBlack, kLightRed), "");
+  EXPECT_EQ(state.newRowsEnd, 0);
+  EXPECT_TRUE(PlayedSounds().empty());  // the first pass has no second separator
+}
+
+TEST_F(MonitorTest, RowsAboveTheSecondSeparatorAreNewAndSound) {
+  ASSERT_TRUE(Start());
+  AppendDecodes(Decode("CQ W1AW FN31"));
+  ASSERT_TRUE(PollPeriod(state));
+  AppendDecodes(Decode("CQ PY2XB GG66") + Decode("N0VANE K2LYV FN32") + Decode("CQ JH3PRR PM74"));
+  ASSERT_TRUE(PollPeriod(state));
+  EXPECT_EQ(state.newRowsEnd, 5);
+  EXPECT_EQ(PlayedSounds(), (std::vector<std::string>{"StationAlert.wav", "DXAlert.wav"}));
+  PlayedSounds().clear();
+  ASSERT_TRUE(PollPeriod(state));  // nothing new: a separator alone
+  EXPECT_EQ(state.newRowsEnd, 2);
+  EXPECT_TRUE(PlayedSounds().empty());
+}
+
+TEST_F(MonitorTest, ADxAlertSwitchedOffLeavesTheRowColouredButSilent) {
+  WriteConfig("EN34", "0");
+  ASSERT_TRUE(Start());
+  AppendDecodes(Decode("CQ W1AW FN31"));
+  ASSERT_TRUE(PollPeriod(state));
+  AppendDecodes(Decode("CQ PY2XB GG66"));
+  ASSERT_TRUE(PollPeriod(state));
+  EXPECT_EQ(Cells(3, 3, "PY2XB", kYellow, kRed), "");
+  EXPECT_TRUE(PlayedSounds().empty());
+}
+
+TEST_F(MonitorTest, ABandChangeEmptiesTheTable) {
+  ASSERT_TRUE(Start());
+  AppendDecodes(Decode("CQ W1AW FN31"));
+  ASSERT_TRUE(PollPeriod(state));
+  AppendDecodes(Decode("CQ PY2XB GG66", "7.074"));
+  ASSERT_TRUE(PollPeriod(state));
+  EXPECT_EQ(ScreenRowText(2).substr(58, 20), "[210308_123500  40m]");
+  EXPECT_EQ(ScreenRowText(3).substr(2, 5), "PY2XB");
+  EXPECT_EQ(ScreenRowText(4), std::string(kScreenColumns, ' '));
+}
+
+TEST_F(MonitorTest, TheWorkedListIsReloadedEverySecondPass) {
+  ASSERT_TRUE(Start());
+  AppendFile("WSJT-X/WSJTX_log.adi", "<call:5>PY2XB <mode:3>FT8 <eor>\n");
+  ASSERT_TRUE(PollPeriod(state));
+  EXPECT_FALSE(IsWorked(state.worked, "PY2XB"));
+  ASSERT_TRUE(PollPeriod(state));
+  EXPECT_TRUE(IsWorked(state.worked, "PY2XB"));
+}
+
+TEST_F(MonitorTest, AMissingDecodeFileEndsTheRun) {
+  ASSERT_TRUE(Start());
+  RemoveFile("WSJT-X/ALL.TXT");
+  EXPECT_FALSE(PollPeriod(state));
+  EXPECT_NE(TheConsole().transcript.find(" 53 File not found " + folder.path + "/WSJT-X/ALL.TXT\nPress Any Key to Continue\n"),
+            std::string::npos);
+  EXPECT_EQ(Terminate(), "Program terminated at 03-08-2021 12:35:00");
+}

@@ -1,0 +1,18 @@
+// The monitor's start-up and its ending.
+#pragma once
+
+#include <string>
+
+#include "monitor/state.h"
+
+inline constexpr const char* kBanner = "Dxvane By Orlan Vesk QQ0QQQ v2021.03.08";
+
+// Settings, console, the logbook question, the session, the lists, the decode file's end
+// and the start time. False when the run must end (no session, no WSJT-X log).
+bool StartUp(MonitorState& state);
+// Settings from Config.ini into the program-wide variables and the alert switches.
+void LoadSettings(MonitorState& state);
+// Clears the screen and shows "Program terminated at " with the date and time; returns that line.
+std::string Terminate();
+// The whole run: start-up, the loop until a failure, termination.
+int RunMonitor();
