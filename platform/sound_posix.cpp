@@ -35,7 +35,7 @@ std::string FindPlayer() {
 }
 
 void StopPlaying() {
-  if (playing > 0) {
+  if (playing > 0 && waitpid(playing, nullptr, WNOHANG) == 0) {
     kill(playing, SIGTERM);
     waitpid(playing, nullptr, 0);
   }

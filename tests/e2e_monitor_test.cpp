@@ -1,0 +1,125 @@
+// The real dxvane in tmux at 140x43, against the local QRZ double.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "tests/support.h"
+#include "tests/tmux.h"
+#include "tools/qrz_double.h"
+
+namespace {
+
+std::string Decode(const std::string& message) {
+  return "261208_120000    14.074 Rx FT8    -12  0.3 1234 " + message + "\n";
+}
+
+class MonitorEndToEnd : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!TmuxAvailable()) GTEST_SKIP() << "tmux is not installed";
+    QrzDoubleOptions options;
+    options.stationsPath = std::string(DXVANE_TOOLS_DIR) + "/qrz_stations.txt";
+    options.logbookPath = std::string(DXVANE_TOOLS_DIR) + "/qrz_logbook.txt";
+    ASSERT_TRUE(StartQrzDouble(service, options));
+    mkdir("WSJT-X", 0755);
+    mkdir("temp", 0755);
+    mkdir("fakebin", 0755);
+    WriteFile("WSJT-X/ALL.TXT", Decode("CQ OLD1 FN42"));
+    WriteFile("WSJT-X/wsjtx_log.adi", "ADIF Export\n<EOH>\n<call:6>VE3KTB <mode:3>FT8 <eor>\n");
+    WriteConfig("vane-demo");
+    WriteFile("N0VANE.adi.txt", "Download Time Stamp: 12-01-2026 10:00:00\r\n<call:5>OLD1X<mode:3>FT8<eor>\r\n");
+    WriteFile("DXAlert.wav", ReadFileBytes(std::string(DXVANE_BIN_DIR) + "/DXAlert.wav"));
+    WriteFile("StationAlert.wav", ReadFileBytes(std::string(DXVANE_BIN_DIR) + "/StationAlert.wav"));
+    // A stand-in audio player that notes what it was asked to play.
+    WriteFile("fakebin/paplay", "#!/bin/sh\necho \"$1\" >> \"" + folder.File("played.txt") + "\"\n");
+    chmod("fakebin/paplay", 0755);
+  }
+  void TearDown() override { StopQrzDouble(service); }
+
+  void WriteConfig(const std::string& password) {
+    WriteFile("Config.ini", " 44.98 \r\n-93.27 \r\nN0VANE\r\n" + password + "\r\nA1B2-C3D4-E5F6-0789\r\nEN34\r\n 1 \r\n 1 \r\n");
+  }
+  void StartMonitor(int columns = 140, int rows = 43) {
+    session.columns = columns;
+    session.rows = rows;
+    std::string url = QrzDoubleUrl(service);
+    ASSERT_TRUE(StartInTmux(session, folder.path,
+                            "PATH=" + folder.File("fakebin") + ":$PATH LOCALAPPDATA=" + folder.path + " TEMP=" +
+                                folder.File("temp") + " DXVANE_QRZ_XML_URL=" + url + " DXVANE_QRZ_LOGBOOK_URL=" + url +
+                                " " + DXVANE_BIN_DIR + "/dxvane"));
+  }
+  // The row of the screen that shows call, with its colours.
+  const std::vector<ScreenCellRead>* RowOf(const CapturedScreen& screen, const std::string& call) {
+    for (const auto& row : screen) {
+      std::string text;
+      for (const ScreenCellRead& cell : row) text += cell.ch;
+      if (text.find("  " + call + " ") == 0) return &row;
+    }
+    return nullptr;
+  }
+  void ExpectRowColours(const CapturedScreen& screen, const std::string& call, int foreground, int background) {
+    const auto* row = RowOf(screen, call);
+    ASSERT_NE(row, nullptr) << call << " is not on the screen";
+    EXPECT_EQ((*row)[2].foreground, foreground) << call;
+    EXPECT_EQ((*row)[2].background, background) << call;
+  }
+
+  ScratchFolder folder;
+  QrzDouble service;
+  TmuxSession session;
+};
+
+}  // namespace
+
+TEST_F(MonitorEndToEnd, ANewcomerSeesTheTableFillInColourAndHearsTheAlerts) {
+  StartMonitor();
+  ASSERT_TRUE(WaitForText(session, "Do you want to download your QRZ Log Book?", 10)) << CapturePlain(session);
+  SendKeys(session, "y");
+  ASSERT_TRUE(WaitForText(session, "/15", 10)) << CapturePlain(session);
+  EXPECT_NE(ReadFileBytes("N0VANE.adi.txt").find("\r\n<call:5>K2LYV<mode:3>FT8"), std::string::npos);
+
+  AppendFile("WSJT-X/ALL.TXT", Decode("CQ W1AW FN31") + Decode("CQ K2LYV FN32") + Decode("CQ DX PY2XB GG66") +
+                                   Decode("CQ ZZ9ZZZ AA00") + Decode("CQ JH3PRR PM74"));
+  ASSERT_TRUE(WaitForText(session, "JH3PRR", 35)) << CapturePlain(session);
+  CapturedScreen screen = CaptureColoured(session);
+  EXPECT_EQ(RowText(screen, 1).substr(0, 16), "  Call       Nam");
+  EXPECT_EQ(screen[0][2].foreground, 14);
+  EXPECT_EQ(screen[0][2].background, 1);
+  ExpectRowColours(screen, "W1AW", 0, 15);
+  ExpectRowColours(screen, "K2LYV", 0, 10);
+  ExpectRowColours(screen, "PY2XB", 14, 4);
+  ExpectRowColours(screen, "ZZ9ZZZ", 0, 7);
+  ExpectRowColours(screen, "JH3PRR", 4, 15);
+  EXPECT_NE(RowText(screen, 41).find("Total CQ's: 5"), std::string::npos) << RowText(screen, 41);
+
+  AppendFile("WSJT-X/ALL.TXT", Decode("N0VANE ZS6RJ KG44") + Decode("CQ EA7JQ IM77"));
+  ASSERT_TRUE(WaitForText(session, "EA7JQ", 35)) << CapturePlain(session);
+  ExpectRowColours(CaptureColoured(session), "ZS6RJ", 0, 12);
+  EXPECT_EQ(ReadFileBytes("played.txt"), "DXAlert.wav\nStationAlert.wav\n");
+}
+
+TEST_F(MonitorEndToEnd, AWrongPasswordShowsTheSessionErrorBox) {
+  WriteConfig("not-my-password");
+  StartMonitor();
+  ASSERT_TRUE(WaitForText(session, "Do you want to download", 10));
+  SendKeys(session, "n");
+  ASSERT_TRUE(WaitForText(session, "<<< Please terminate the program now >>>", 10)) << CapturePlain(session);
+  std::string screen = CapturePlain(session);
+  EXPECT_NE(screen.find("The Error Message is: Username/password incorrect"), std::string::npos);
+  EXPECT_NE(screen.find("glb_QRZMagicWord: not-my-password"), std::string::npos);
+}
+
+TEST_F(MonitorEndToEnd, ASmallTerminalIsToldTheSizeItNeeds) {
+  StartMonitor(100, 30);
+  ASSERT_TRUE(WaitForText(session, "Please make this terminal 140x43 (it is 100x30)", 10)) << CapturePlain(session);
+}
+
+TEST_F(MonitorEndToEnd, AMissingDecodeFileEndsTheRunWithTheTime) {
+  std::remove("WSJT-X/ALL.TXT");
+  StartMonitor();
+  ASSERT_TRUE(WaitForText(session, "Do you want to download", 10));
+  SendKeys(session, "n");
+  ASSERT_TRUE(WaitForText(session, "Press Any Key to Continue", 25)) << CapturePlain(session);
+  EXPECT_NE(CapturePlain(session).find(" 53 File not found " + folder.path + "/WSJT-X/ALL.TXT"), std::string::npos);
+  SendKeys(session, "Enter");
+  ASSERT_TRUE(WaitForText(session, "Program terminated at ", 10)) << CapturePlain(session);
+}

@@ -1,0 +1,148 @@
+// decode_feed: plays WSJT-X for the demo. A few seconds after every 15-second boundary it
+// appends a period's decodes to ALL.TXT, and now and then a contact to WSJTX_log.adi.
+//   decode_feed --folder WSJT-X-FOLDER --call MYCALL --grid GRID [--stations FILE] [--periods N]
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <fstream>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+struct Station {
+  std::string call;
+  std::string grid;
+};
+
+struct Feed {
+  std::string folder, myCall, myGrid;
+  std::vector<Station> stations;
+  std::mt19937 random{20210308};
+  const char* frequency = "14.074";
+  int period = 0;
+};
+
+constexpr const char* kBands[] = {"14.074", "7.074", "21.074"};
+// Calls the QRZ double does not know.
+const std::vector<Station> kUnknown = {{"VP8QQZ", "GD18"}, {"ZZ2ABC", "GG87"}, {"3Y0ZZZ", "JD15"}};
+
+std::vector<Station> LoadStations(const std::string& path) {
+  std::vector<Station> stations;
+  std::ifstream in(path);
+  bool header = true;
+  for (std::string line; std::getline(in, line);) {
+    if (line.empty() || line[0] == '#') continue;
+    if (header) {
+      header = false;
+      continue;
+    }
+    // ask|call|dxcc|fname|name|addr1|addr2|state|zip|country|lat|lon|grid|...
+    std::vector<std::string> fields;
+    size_t from = 0;
+    for (size_t bar; (bar = line.find('|', from)) != std::string::npos; from = bar + 1) fields.push_back(line.substr(from, bar - from));
+    fields.push_back(line.substr(from));
+    if (fields.size() > 12) stations.push_back({fields[0], fields[12].substr(0, 4)});
+  }
+  return stations;
+}
+
+int Pick(Feed& feed, int count) { return std::uniform_int_distribution<int>(0, count - 1)(feed.random); }
+
+const Station& AnyStation(Feed& feed) {
+  if (Pick(feed, 9) == 0) return kUnknown[Pick(feed, static_cast<int>(kUnknown.size()))];
+  return feed.stations[Pick(feed, static_cast<int>(feed.stations.size()))];
+}
+
+std::string Report(Feed& feed) {
+  int snr = -20 + Pick(feed, 25);
+  char text[16];
+  std::snprintf(text, sizeof text, "%+03d", snr);
+  return text;
+}
+
+std::string Message(Feed& feed, std::vector<std::string>& callers) {
+  const Station& station = AnyStation(feed);
+  const Station& other = AnyStation(feed);
+  switch (Pick(feed, 10)) {
+    case 0: return "CQ DX " + station.call + " " + station.grid;
+    case 1: return "CQ POTA " + station.call + " " + station.grid;
+    case 2:
+      callers.push_back(station.call);
+      return feed.myCall + " " + station.call + " " + (Pick(feed, 2) ? station.grid : Report(feed));
+    case 3: return other.call + " " + station.call + (Pick(feed, 2) ? " RR73" : " 73");
+    case 4: return other.call + " " + station.call + " R" + Report(feed);
+    default: return "CQ " + station.call + " " + station.grid;
+  }
+}
+
+std::string DecodeLine(Feed& feed, const std::string& stamp, const char* mark, const std::string& message) {
+  char line[160];
+  std::snprintf(line, sizeof line, "%s%10s %s FT8%7d%5.1f%5d %s\n", stamp.c_str(), feed.frequency, mark,
+                -22 + Pick(feed, 30), (Pick(feed, 20) - 5) / 10.0, 300 + Pick(feed, 2500), message.c_str());
+  return line;
+}
+
+void Append(const std::string& path, const std::string& text) {
+  std::ofstream(path, std::ios::binary | std::ios::app) << text;
+}
+
+std::string Stamp(std::time_t seconds, const char* format) {
+  std::tm utc{};
+  gmtime_r(&seconds, &utc);
+  char text[32];
+  std::strftime(text, sizeof text, format, &utc);
+  return text;
+}
+
+void LogContact(Feed& feed, const std::string& call, std::time_t when) {
+  Append(feed.folder + "/wsjtx_log.adi", "<call:" + std::to_string(call.size()) + ">" + call +
+                                             " <gridsquare:4>FN42 <mode:3>FT8 <rst_sent:3>-10 <rst_rcvd:3>-12 <qso_date:8>" +
+                                             Stamp(when, "%Y%m%d") + " <band:3>20m <station_callsign:" +
+                                             std::to_string(feed.myCall.size()) + ">" + feed.myCall + " <eor>\n");
+}
+
+void FeedPeriod(Feed& feed, std::time_t periodStart) {
+  ++feed.period;
+  if (feed.period % 12 == 0) feed.frequency = kBands[(feed.period / 12) % 3];
+  std::string stamp = Stamp(periodStart, "%y%m%d_%H%M%S");
+  std::string lines;
+  std::vector<std::string> callers;
+  int count = (feed.period == 1 ? 10 : 5) + Pick(feed, 6);  // a full first batch, so the table fills at once
+  for (int i = 0; i < count; ++i) lines += DecodeLine(feed, stamp, "Rx", Message(feed, callers));
+  if (feed.period % 5 == 0) lines += DecodeLine(feed, stamp, "Tx", "CQ " + feed.myCall + " " + feed.myGrid);
+  Append(feed.folder + "/ALL.TXT", lines);
+  if (feed.period % 6 == 0 && !callers.empty()) LogContact(feed, callers.front(), periodStart);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Feed feed;
+  std::string stationsPath = std::string(DXVANE_TOOLS_DIR) + "/qrz_stations.txt";
+  int periods = -1;
+  for (int i = 1; i + 1 < argc; i += 2) {
+    std::string flag = argv[i], value = argv[i + 1];
+    if (flag == "--folder") feed.folder = value;
+    else if (flag == "--call") feed.myCall = value;
+    else if (flag == "--grid") feed.myGrid = value;
+    else if (flag == "--stations") stationsPath = value;
+    else if (flag == "--periods") periods = std::stoi(value);
+  }
+  feed.stations = LoadStations(stationsPath);
+  if (feed.folder.empty() || feed.myCall.empty() || feed.stations.empty()) {
+    std::fprintf(stderr, "usage: decode_feed --folder DIR --call MYCALL --grid GRID [--stations FILE] [--periods N]\n");
+    return 2;
+  }
+  using namespace std::chrono;
+  for (int done = 0; periods < 0 || done < periods; ++done) {
+    // The decodes of a period appear a few seconds into the next one.
+    seconds now = duration_cast<seconds>(system_clock::now().time_since_epoch());
+    seconds boundary = (now / seconds(15) + 1) * seconds(15);
+    std::this_thread::sleep_until(system_clock::time_point(boundary + seconds(2)));
+    FeedPeriod(feed, static_cast<std::time_t>(boundary.count() - 15));
+  }
+  return 0;
+}
