@@ -29,8 +29,10 @@ struct Terminal {
 
 Terminal terminal;
 
-// Written as it stands from a signal handler, so it must be complete beforehand.
-constexpr char kRestoreSequence[] = "\x1b[0m\x1b[?25h\x1b[0 q\x1b[?7h\x1b[?1049l";
+// Written as they stand from a signal handler, so they must be complete beforehand.
+constexpr char kRestoreSequence[] = "\x1b[0m\x1b[?25h\x1b[0 q\x1b[?7h";
+constexpr char kLeaveSecondBuffer[] = "\x1b[?1049l";
+volatile sig_atomic_t usingSecondBuffer = 0;
 
 void WriteAll(const char* data, size_t size) {
   while (size > 0) {
@@ -43,6 +45,8 @@ void WriteAll(const char* data, size_t size) {
 
 void RestoreTerminal() {
   WriteAll(kRestoreSequence, sizeof kRestoreSequence - 1);
+  if (usingSecondBuffer) WriteAll(kLeaveSecondBuffer, sizeof kLeaveSecondBuffer - 1);
+  usingSecondBuffer = 0;
   if (terminal.raw) tcsetattr(STDIN_FILENO, TCSAFLUSH, &terminal.saved);
 }
 
@@ -129,7 +133,10 @@ void ConsoleOpen() {
 
 void ConsoleSetTitle(const std::string& title) { Append("\x1b]0;" + title + "\x07"); }
 
-void ConsoleUseSecondBuffer() { Append("\x1b[?1049h"); }
+void ConsoleUseSecondBuffer() {
+  Append("\x1b[?1049h");
+  usingSecondBuffer = 1;
+}
 
 void ConsoleSetSize(int columns, int rows) {
   terminal.wantedColumns = columns;

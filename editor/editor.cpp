@@ -1,0 +1,122 @@
+// The editor's form and its walk through the fields.
+#include "editor/editor.h"
+
+#include <string>
+
+#include "common/text.h"
+#include "editor/field_input.h"
+#include "platform/console.h"
+
+namespace {
+
+constexpr int kGrey = 7, kBlack = 0, kWhite = 15, kYellow = 14, kRed = 4;
+constexpr int kLabelColumn = 5;
+constexpr int kFieldCount = 8;
+// A key no keyboard sends as text: ends a field as Enter does.
+constexpr int32_t kExtraExitCode = 255;
+
+// Where a field's value lives: exactly one of the three is set.
+struct Setting {
+  double ConfigSettings::*number;
+  std::string ConfigSettings::*text;
+  int32_t ConfigSettings::*flag;
+};
+
+constexpr Setting Number(double ConfigSettings::*member) { return {member, nullptr, nullptr}; }
+constexpr Setting Text(std::string ConfigSettings::*member) { return {nullptr, member, nullptr}; }
+constexpr Setting Flag(int32_t ConfigSettings::*member) { return {nullptr, nullptr, member}; }
+
+struct FormField {
+  Setting setting;
+  int row, column, width;
+  bool upperCase;
+  const char* label;
+  const char* prompt;  // wider than the label, so it blanks the value shown there
+  const char* refused;
+  int trailingBlanks;
+};
+
+// Each refused set ends with the double quote, as the settings have always been typed;
+// the password's set is empty, so any character a password may hold is accepted.
+const FormField kFields[kFieldCount] = {
+    {Number(&ConfigSettings::latitude), 3, 27, 9, true, "Enter your latitude: ",
+     "Enter your latitude:                   ",
+     "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz!@#$%^&*()_+={[}]|\\:;'<>?/, \"", 10},
+    {Number(&ConfigSettings::longitude), 4, 27, 10, true, "Enter your longitude: ",
+     "Enter your longitude:                  ",
+     "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz!@#$%^&*()_+={[}]|\\:;'<>?/, \"", 10},
+    {Text(&ConfigSettings::accountName), 5, 34, 10, true, "Enter your QRZ Account Name: ",
+     "Enter your QRZ Account Name:                   ", "!@#$%^&*()_+={[}]|.-:;'<>?/, \"", 10},
+    {Text(&ConfigSettings::password), 6, 30, 32, false, "Enter your QRZ Password: ",
+     "Enter your QRZ Password:                                      ", "", 32},
+    {Text(&ConfigSettings::apiKey), 7, 38, 19, false, "Enter your QRZ Log Book API Key: ",
+     "Enter your QRZ Log Book API Key:                                      ",
+     "ghijklmnopqrstuvwxyzGHIJKLMNOPQRSTUVWXYZ!@#$%^&*()_+={[}]:;'<>?,./ `~\"", 32},
+    {Text(&ConfigSettings::grid), 8, 22, 6, false, "Enter your Grid: ", "Enter your Grid:             ",
+     "!@#$%^&*()_+={[}]|\\:;'<>?/.-, \"", 10},
+    {Flag(&ConfigSettings::dxAlert), 9, 41, 1, true, "Enable DX Alert 0=disable 1=enable:",
+     "Enable DX Alert 0=disable 1=enable:       ",
+     "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz!@#$%^&*()_+={[}]|\\:;'<>?/, .-23456789\"", 10},
+    {Flag(&ConfigSettings::stationAlert), 10, 48, 1, true, "Enable Station Alert 0=Disables 1=Enabled:",
+     "Enable Station Alert 0=Disables 1=Enabled:         ",
+     "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz!@#$%^&*()_+={[}]|\\:;'<>?/, ,-23456789\"", 10},
+};
+
+// The value as the form shows it: numbers in the console's number form, texts as held.
+std::string ShownValue(const ConfigSettings& settings, const Setting& setting) {
+  if (setting.number) return NumberPrintText(settings.*setting.number);
+  if (setting.flag) return NumberPrintText(settings.*setting.flag);
+  return settings.*setting.text;
+}
+
+void StoreEditText(ConfigSettings& settings, const Setting& setting, const std::string& text) {
+  if (setting.number) settings.*setting.number = TextToNumber(text);
+  else if (setting.flag) settings.*setting.flag = RoundHalfEven(TextToNumber(text));
+  else settings.*setting.text = TrimBlanks(text);
+}
+
+int32_t EditOneField(ConfigSettings& settings, int field) {
+  const FormField& form = kFields[field];
+  std::string text = TrimBlanks(ShownValue(settings, form.setting));
+  std::string refused = form.refused;
+  ConsoleSetColour(kGrey, kBlack);
+  ConsoleLocate(form.row, kLabelColumn);
+  ConsolePrintLine(form.prompt);
+  int32_t exitKey = 0;
+  EditField(text, form.width, form.row, form.column, form.upperCase ? 1 : 0, refused, kYellow, kRed, kExtraExitCode,
+            exitKey);
+  StoreEditText(settings, form.setting, text);
+  ShowConfigForm(settings);
+  return exitKey;
+}
+
+}  // namespace
+
+void ShowConfigForm(const ConfigSettings& settings) {
+  ConsoleSetColour(kGrey, kBlack);
+  ConsoleLocate(1, 1);
+  ConsolePrintLine(std::string(37, ' ') + "<<< FT-8 Configuration file Editor >>>" + std::string(32, ' '));
+  for (int field = 0; field < kFieldCount; ++field) {
+    const FormField& form = kFields[field];
+    ConsoleLocate(form.row, kLabelColumn);
+    ConsoleSetColour(kGrey, kBlack);
+    ConsolePrint(form.label);
+    ConsoleSetColour(kWhite, kBlack);
+    ConsolePrintLine(ShownValue(settings, form.setting) + std::string(form.trailingBlanks, ' '));
+  }
+  ConsoleSetColour(kGrey, kBlack);
+}
+
+void EditConfig() {
+  ConfigSettings settings;
+  ReadConfig(kConfigFileName, settings);
+  ConsoleSetColour(kGrey, kBlack);
+  ConsoleClear();
+  ShowConfigForm(settings);
+  // Up goes back a field, except on the first; every other ending key goes on.
+  for (int field = 0; field < kFieldCount;) {
+    int32_t exitKey = EditOneField(settings, field);
+    field += exitKey == kKeyUp && field > 0 ? -1 : 1;
+  }
+  WriteConfig(kConfigFileName, settings);
+}

@@ -1,0 +1,101 @@
+// The real vaneedit in tmux: typing the eight settings, then dxvane using them.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "tests/support.h"
+#include "tests/tmux.h"
+#include "tools/qrz_double.h"
+
+namespace {
+
+class EditorEndToEnd : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!TmuxAvailable()) GTEST_SKIP() << "tmux is not installed";
+  }
+  void Type(const std::string& text) { SendKeys(session, "-l -- '" + text + "'"); }
+  void Press(const std::string& keys) { SendKeys(session, keys); }
+  // Waits until the editor has drawn what was typed (keys are read one at a time).
+  bool Shows(const std::string& text) { return WaitForText(session, text, 10); }
+  // True when the field of this form row is the one being edited (yellow on red).
+  bool Editing(int row) {
+    CapturedScreen screen = CaptureColoured(session);
+    return static_cast<int>(screen.size()) >= row && screen[row - 1].size() > 27 && screen[row - 1][27].background == 4;
+  }
+
+  ScratchFolder folder;
+  TmuxSession session;
+};
+
+}  // namespace
+
+TEST_F(EditorEndToEnd, AUserFillsInTheFormAndTheMonitorUsesIt) {
+  ASSERT_TRUE(StartInTmux(session, folder.path, std::string(DXVANE_BIN_DIR) + "/vaneedit"));
+  ASSERT_TRUE(Shows("<<< FT-8 Configuration file Editor >>>")) << CapturePlain(session);
+  ASSERT_TRUE(Shows("Enter your latitude:"));
+
+  // Latitude, corrected with Home and Insert: 4.98 becomes 44.98. A letter is refused.
+  Type("4.98x");
+  Press("Home Insert");
+  Type("4");
+  ASSERT_TRUE(Shows("44.98"));
+  CapturedScreen screen = CaptureColoured(session);
+  EXPECT_EQ(RowText(screen, 3).substr(26, 5), "44.98");
+  EXPECT_EQ(screen[2][26].foreground, 14);
+  EXPECT_EQ(screen[2][26].background, 4);
+  Press("Enter");
+  ASSERT_TRUE(Shows("Enter your longitude:"));
+  Type("-93.27");
+  Press("Up");  // back to the latitude, then on again
+  ASSERT_TRUE(WaitForScreen(session, [&](const std::string&) { return Editing(3); }, 10)) << CapturePlain(session);
+  EXPECT_NE(CapturePlain(session).find("Enter your longitude: -93.27"), std::string::npos);
+  Press("Enter");
+  Press("Enter");
+  ASSERT_TRUE(Shows("Enter your QRZ Account Name:"));
+  Type("n0vane");
+  Press("Enter");
+  ASSERT_TRUE(Shows("Enter your QRZ Password:"));
+  Type("vane,demo");
+  Press("Tab");
+  ASSERT_TRUE(Shows("Enter your QRZ Log Book API Key:"));
+  Type("A1B2-C3D4-E5F6-0789");
+  Press("Down");
+  ASSERT_TRUE(Shows("Enter your Grid:"));
+  Type("en34");
+  Press("Enter");
+  ASSERT_TRUE(Shows("Enable DX Alert 0=disable 1=enable:"));
+  Type("1");
+  Press("Enter");
+  ASSERT_TRUE(Shows("Enable Station Alert 0=Disables 1=Enabled:"));
+  Type("21");
+  Press("Enter");
+  ASSERT_TRUE(WaitForScreen(session, [&](const std::string&) { return FileMode("Config.ini") == 0600; }, 10));
+  EXPECT_EQ(ReadFileBytes("Config.ini"),
+            " 44.98 \r\n-93.27 \r\nN0VANE\r\n\"vane,demo\"\r\nA1B2-C3D4-E5F6-0789\r\nen34\r\n 1 \r\n 1 \r\n");
+
+  // The monitor logs in with what was typed, the comma in the password included.
+  QrzDoubleOptions options;
+  options.stationsPath = std::string(DXVANE_TOOLS_DIR) + "/qrz_stations.txt";
+  options.logbookPath = std::string(DXVANE_TOOLS_DIR) + "/qrz_logbook.txt";
+  options.password = "vane,demo";
+  QrzDouble service;
+  ASSERT_TRUE(StartQrzDouble(service, options));
+  mkdir("WSJT-X", 0755);
+  WriteFile("WSJT-X/ALL.TXT", "");
+  WriteFile("WSJT-X/WSJTX_log.adi", "<EOH>\n");
+  WriteFile("N0VANE.adi.txt", "Download Time Stamp: 12-01-2026 10:00:00\r\n");
+  TmuxSession monitor;
+  std::string url = QrzDoubleUrl(service);
+  ASSERT_TRUE(StartInTmux(monitor, folder.path,
+                          "LOCALAPPDATA=" + folder.path + " TEMP=" + folder.path + " DXVANE_QRZ_XML_URL=" + url + " " +
+                              DXVANE_BIN_DIR + "/dxvane"));
+  ASSERT_TRUE(WaitForText(monitor, "Do you want to download", 10)) << CapturePlain(monitor);
+  SendKeys(monitor, "n");
+  ASSERT_TRUE(WaitForText(monitor, "/15", 10)) << CapturePlain(monitor);
+  {
+    std::lock_guard<std::mutex> lock(service.mutex);
+    ASSERT_FALSE(service.requests.empty());
+    EXPECT_EQ(service.requests.front(), "/xml/current/?username=N0VANE;password=vane,demo;agent=QQQv2");
+  }
+  StopQrzDouble(service);
+}
