@@ -9,7 +9,6 @@
 
 namespace {
 
-constexpr int kGrey = 7, kBlack = 0, kWhite = 15, kYellow = 14, kRed = 4;
 constexpr int kLabelColumn = 5;
 constexpr int kFieldCount = 8;
 // A key no keyboard sends as text: ends a field as Enter does.
@@ -79,7 +78,7 @@ int32_t EditOneField(ConfigSettings& settings, int field) {
   const FormField& form = kFields[field];
   std::string text = TrimBlanks(ShownValue(settings, form.setting));
   std::string refused = form.refused;
-  ConsoleSetColour(kGrey, kBlack);
+  ConsoleSetColour(kLightGrey, kBlack);
   ConsoleLocate(form.row, kLabelColumn);
   ConsolePrintLine(form.prompt);
   int32_t exitKey = 0;
@@ -93,24 +92,24 @@ int32_t EditOneField(ConfigSettings& settings, int field) {
 }  // namespace
 
 void ShowConfigForm(const ConfigSettings& settings) {
-  ConsoleSetColour(kGrey, kBlack);
+  ConsoleSetColour(kLightGrey, kBlack);
   ConsoleLocate(1, 1);
   ConsolePrintLine(std::string(37, ' ') + "<<< FT-8 Configuration file Editor >>>" + std::string(32, ' '));
   for (int field = 0; field < kFieldCount; ++field) {
     const FormField& form = kFields[field];
     ConsoleLocate(form.row, kLabelColumn);
-    ConsoleSetColour(kGrey, kBlack);
+    ConsoleSetColour(kLightGrey, kBlack);
     ConsolePrint(form.label);
     ConsoleSetColour(kWhite, kBlack);
     ConsolePrintLine(ShownValue(settings, form.setting) + std::string(form.trailingBlanks, ' '));
   }
-  ConsoleSetColour(kGrey, kBlack);
+  ConsoleSetColour(kLightGrey, kBlack);
 }
 
 void EditConfig() {
   ConfigSettings settings;
   ReadConfig(kConfigFileName, settings);
-  ConsoleSetColour(kGrey, kBlack);
+  ConsoleSetColour(kLightGrey, kBlack);
   ConsoleClear();
   ShowConfigForm(settings);
   // Up goes back a field, except on the first; every other ending key goes on.

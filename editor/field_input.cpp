@@ -100,7 +100,7 @@ void EditField(std::string& value, const int32_t& width, const int32_t& row, con
   if (ExitKey != kKeyEsc) value = TrimBlanks(field.buffer);
   ConsoleShowCursor(false);
   ConsoleLocate(row, column);
-  ConsoleSetColour(7, 1);
+  ConsoleSetColour(kLightGrey, kBlue);
   ConsolePrintLine(FitLeft(value, width));
   ConsoleLocate(row, column);
 }

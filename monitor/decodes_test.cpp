@@ -9,10 +9,8 @@
 
 namespace {
 
-// A decode line with the columns WSJT-X writes: the message starts at column 49.
-std::string Decode(const std::string& message, const std::string& frequency = "14.074",
-                   const std::string& stamp = "210308_123045") {
-  return stamp + FitRight(frequency, 10) + " Rx FT8    -12  0.3 1234 " + message;
+std::string Decode(const std::string& message, const std::string& frequency = "14.074") {
+  return DecodeLine(message, frequency);
 }
 
 struct Poll {

@@ -14,8 +14,6 @@
 
 namespace {
 
-constexpr int kBlack = 0, kBlue = 1, kRed = 4, kLightGrey = 7, kLightGreen = 10, kLightRed = 12, kYellow = 14,
-              kWhite = 15;
 constexpr int kStatusRow = 42;
 constexpr int kProgressColumn = 44;
 constexpr int kCounterColumn = 60;

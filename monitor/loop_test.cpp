@@ -19,7 +19,7 @@ namespace {
 constexpr int64_t kMarch8th2021At123458 = 1615206898;
 
 std::string Decode(const std::string& message, const std::string& frequency = "14.074") {
-  return "210308_123500" + FitRight(frequency, 10) + " Rx FT8    -12  0.3 1234 " + message + "\n";
+  return DecodeLine(message, frequency, "210308_123500") + "\n";
 }
 
 class MonitorTest : public ::testing::Test {
@@ -29,9 +29,7 @@ class MonitorTest : public ::testing::Test {
     PlayedSounds().clear();
     SetSleepHook(nullptr);
     SetVirtualClock(kMarch8th2021At123458);
-    QrzDoubleOptions options;
-    options.stationsPath = std::string(DXVANE_TOOLS_DIR) + "/qrz_stations.txt";
-    options.logbookPath = std::string(DXVANE_TOOLS_DIR) + "/qrz_logbook.txt";
+    QrzDoubleOptions options = DemoDataOptions();
     ASSERT_TRUE(StartQrzDouble(service, options));
     setenv("DXVANE_QRZ_XML_URL", QrzDoubleUrl(service).c_str(), 1);
     setenv("DXVANE_QRZ_LOGBOOK_URL", QrzDoubleUrl(service).c_str(), 1);

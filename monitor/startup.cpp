@@ -19,8 +19,6 @@
 
 namespace {
 
-constexpr int kBlack = 0, kRed = 4, kYellow = 14, kWhite = 15;
-
 void SetUpConsole() {
   ConsoleUseSecondBuffer();
   ConsoleSetTitle(kBanner);

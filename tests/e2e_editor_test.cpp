@@ -74,9 +74,7 @@ TEST_F(EditorEndToEnd, AUserFillsInTheFormAndTheMonitorUsesIt) {
             " 44.98 \r\n-93.27 \r\nN0VANE\r\n\"vane,demo\"\r\nA1B2-C3D4-E5F6-0789\r\nen34\r\n 1 \r\n 1 \r\n");
 
   // The monitor logs in with what was typed, the comma in the password included.
-  QrzDoubleOptions options;
-  options.stationsPath = std::string(DXVANE_TOOLS_DIR) + "/qrz_stations.txt";
-  options.logbookPath = std::string(DXVANE_TOOLS_DIR) + "/qrz_logbook.txt";
+  QrzDoubleOptions options = DemoDataOptions();
   options.password = "vane,demo";
   QrzDouble service;
   ASSERT_TRUE(StartQrzDouble(service, options));

@@ -10,16 +10,14 @@
 namespace {
 
 std::string Decode(const std::string& message) {
-  return "261208_120000    14.074 Rx FT8    -12  0.3 1234 " + message + "\n";
+  return DecodeLine(message, "14.074", "261208_120000") + "\n";
 }
 
 class MonitorEndToEnd : public ::testing::Test {
  protected:
   void SetUp() override {
     if (!TmuxAvailable()) GTEST_SKIP() << "tmux is not installed";
-    QrzDoubleOptions options;
-    options.stationsPath = std::string(DXVANE_TOOLS_DIR) + "/qrz_stations.txt";
-    options.logbookPath = std::string(DXVANE_TOOLS_DIR) + "/qrz_logbook.txt";
+    QrzDoubleOptions options = DemoDataOptions();
     ASSERT_TRUE(StartQrzDouble(service, options));
     mkdir("WSJT-X", 0755);
     mkdir("temp", 0755);

@@ -40,6 +40,11 @@ std::string ReadFileBytes(const std::string& path) {
   return bytes.str();
 }
 
+std::string DecodeLine(const std::string& message, const std::string& frequency, const std::string& stamp) {
+  std::string dial = std::string(10, ' ') + frequency;
+  return stamp + dial.substr(dial.size() - 10) + " Rx FT8    -12  0.3 1234 " + message;
+}
+
 int FileMode(const std::string& path) {
   struct stat info {};
   stat(path.c_str(), &info);

@@ -192,6 +192,13 @@ std::string EscapedLogbook(const std::vector<std::string>& records) {
   return adif;
 }
 
+QrzDoubleOptions DemoDataOptions() {
+  QrzDoubleOptions options;
+  options.stationsPath = std::string(DXVANE_TOOLS_DIR) + "/qrz_stations.txt";
+  options.logbookPath = std::string(DXVANE_TOOLS_DIR) + "/qrz_logbook.txt";
+  return options;
+}
+
 bool StartQrzDouble(QrzDouble& service, const QrzDoubleOptions& options, int port) {
   service.options = options;
   if (!LoadStations(service)) return false;

@@ -43,6 +43,8 @@ struct QrzDouble {
   std::string canned;                 // when set, the body of every answer
 };
 
+// Options that serve the stations and logbook kept beside the double in tools/.
+QrzDoubleOptions DemoDataOptions();
 // Loads the data files and starts serving on port (0: a free one). False when it cannot.
 bool StartQrzDouble(QrzDouble& service, const QrzDoubleOptions& options, int port = 0);
 // Stops serving: connections are refused from then on.

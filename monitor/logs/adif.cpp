@@ -1,11 +1,18 @@
 // ADIF field rules shared by the WSJT-X log and the QRZ logbook copy.
 #include "monitor/logs/adif.h"
 
-#include <strings.h>
+#include <cctype>
 
 namespace {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+bool SameIgnoringCase(const std::string& line, size_t at, const std::string& name) {
+  for (size_t i = 0; i < name.size(); ++i)
+    if (std::tolower(static_cast<unsigned char>(line[at + i])) != std::tolower(static_cast<unsigned char>(name[i])))
+      return false;
+  return true;
+}
 
 // The field length's digits; capped, since no value can be longer than its line.
 size_t ReadLength(const std::string& line, size_t at) {
@@ -20,7 +27,7 @@ size_t ReadLength(const std::string& line, size_t at) {
 size_t FindFieldName(const std::string& line, const std::string& name, size_t from) {
   if (name.empty() || line.size() < name.size()) return std::string::npos;
   for (size_t at = from; at + name.size() <= line.size(); ++at)
-    if (strncasecmp(line.c_str() + at, name.c_str(), name.size()) == 0) return at;
+    if (SameIgnoringCase(line, at, name)) return at;
   return std::string::npos;
 }
 

@@ -27,9 +27,7 @@ class QrzTest : public ::testing::Test {
   void TearDown() override { StopQrzDouble(service); }
 
   void Start(int expireAfter) {
-    QrzDoubleOptions options;
-    options.stationsPath = std::string(DXVANE_TOOLS_DIR) + "/qrz_stations.txt";
-    options.logbookPath = std::string(DXVANE_TOOLS_DIR) + "/qrz_logbook.txt";
+    QrzDoubleOptions options = DemoDataOptions();
     options.expireAfter = expireAfter;
     ASSERT_TRUE(StartQrzDouble(service, options));
     setenv("DXVANE_QRZ_XML_URL", QrzDoubleUrl(service).c_str(), 1);
