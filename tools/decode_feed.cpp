@@ -104,13 +104,24 @@ void LogContact(Feed& feed, const std::string& call, std::time_t when) {
                                              std::to_string(feed.myCall.size()) + ">" + feed.myCall + " <eor>\n");
 }
 
+// The first period shows every kind of row at once: home, worked, confirmed DX, new DX,
+// not found, and a station calling the operator.
+std::string FirstPeriod(Feed& feed, const std::string& stamp) {
+  std::string lines;
+  for (const char* message : {"CQ W1AW FN31", "CQ K2LYV FN32", "CQ JH3PRR PM74", "CQ DX PY2XB GG66",
+                                     "CQ VP8QQZ GD18", "CQ VK2DX QF56", "W1AW DL5NAM JO43"})
+    lines += DecodeLine(feed, stamp, "Rx", message);
+  return lines + DecodeLine(feed, stamp, "Rx", feed.myCall + " ZS6RJ KG44");
+}
+
 void FeedPeriod(Feed& feed, std::time_t periodStart) {
   ++feed.period;
   if (feed.period % 12 == 0) feed.frequency = kBands[(feed.period / 12) % 3];
   std::string stamp = Stamp(periodStart, "%y%m%d_%H%M%S");
   std::string lines;
   std::vector<std::string> callers;
-  int count = (feed.period == 1 ? 10 : 5) + Pick(feed, 6);  // a full first batch, so the table fills at once
+  if (feed.period == 1) lines = FirstPeriod(feed, stamp);
+  int count = 4 + Pick(feed, 6);
   for (int i = 0; i < count; ++i) lines += DecodeLine(feed, stamp, "Rx", Message(feed, callers));
   if (feed.period % 5 == 0) lines += DecodeLine(feed, stamp, "Tx", "CQ " + feed.myCall + " " + feed.myGrid);
   Append(feed.folder + "/ALL.TXT", lines);

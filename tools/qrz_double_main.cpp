@@ -1,5 +1,6 @@
 // qrz_double: runs the local QRZ double until it is stopped, printing the port it serves.
-//   qrz_double [--port N] [--data DIR] [--expire-after N] [--fault stall|garbage|http-error]
+//   qrz_double [--port N] [--data DIR] [--expire-after N] [--fault stall|garbage|http-error|refuse]
+// With "refuse" it prints a port on which nothing listens, so every connection is refused.
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -23,29 +24,34 @@ QrzFault FaultNamed(const std::string& name) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  QrzDoubleOptions options;
-  std::string data = DXVANE_TOOLS_DIR;
+  QrzDoubleOptions options = DemoDataOptions();
+  std::string data;
   int port = 0;
   QrzFault fault = QrzFault::kNone;
+  bool refuse = false;
   for (int i = 1; i + 1 < argc; i += 2) {
     std::string flag = argv[i], value = argv[i + 1];
     if (flag == "--port") port = std::stoi(value);
     else if (flag == "--data") data = value;
     else if (flag == "--expire-after") options.expireAfter = std::stoi(value);
+    else if (flag == "--fault" && value == "refuse") refuse = true;
     else if (flag == "--fault") fault = FaultNamed(value);
     else {
       std::fprintf(stderr, "qrz_double: unknown option %s\n", flag.c_str());
       return 2;
     }
   }
-  options.stationsPath = data + "/qrz_stations.txt";
-  options.logbookPath = data + "/qrz_logbook.txt";
+  if (!data.empty()) {
+    options.stationsPath = data + "/qrz_stations.txt";
+    options.logbookPath = data + "/qrz_logbook.txt";
+  }
   QrzDouble service;
   if (!StartQrzDouble(service, options, port)) {
-    std::fprintf(stderr, "qrz_double: cannot start (data in %s, port %d)\n", data.c_str(), port);
+    std::fprintf(stderr, "qrz_double: cannot start (stations %s, port %d)\n", options.stationsPath.c_str(), port);
     return 1;
   }
   service.fault = fault;
+  if (refuse) StopQrzDouble(service);
   std::printf("port %d\n", service.port);
   std::fflush(stdout);
   std::signal(SIGINT, OnStop);

@@ -74,22 +74,21 @@ class QrzTest : public ::testing::Test {
   std::string asked;
 };
 
-std::string KeyFrom(const std::string& reply) {
-  std::string key = "unchanged", error;
-  return MarkedValue(reply, "<Error>", "</Error>", error) ? "error:" + error
-         : MarkedValue(reply, "<Key>", "</Key>", key)     ? key
-                                                          : "";
+std::string Marked(const std::string& reply) {
+  std::string value = "untouched";
+  return MarkedValue(reply, "<Key>", "</Key>", value) ? value : "absent";
 }
 
 }  // namespace
 
 TEST(MarkedValue, CutsTheFirstValueAndStripsOnlyBlanks) {
-  EXPECT_EQ(KeyFrom("<Key>  abc123  </Key>"), "abc123");
-  EXPECT_EQ(KeyFrom("<Session><Error>Bad</Error><Key>abc</Key>"), "error:Bad");
-  EXPECT_EQ(KeyFrom("<Key>a</Key><Key>b</Key>"), "a");
-  EXPECT_EQ(KeyFrom("<Key>\tab\n</Key>"), "\tab\n");
-  EXPECT_EQ(KeyFrom("</Key><Key>abc"), "");  // closing first: empty
-  EXPECT_EQ(KeyFrom("nothing"), "");
+  EXPECT_EQ(Marked("<Key>  abc123  </Key>"), "abc123");
+  EXPECT_EQ(Marked("<Key>a</Key><Key>b</Key>"), "a");
+  EXPECT_EQ(Marked("<Key>\tab\n</Key>"), "\tab\n");
+  EXPECT_EQ(Marked("<Key><Key>ab</Key>"), "ab");
+  EXPECT_EQ(Marked("</Key><Key>abc"), "");  // closing first: empty
+  EXPECT_EQ(Marked("<Key>abc"), "");
+  EXPECT_EQ(Marked("nothing"), "absent");
 }
 
 TEST_F(QrzTest, ASessionKeyComesFromTheAccountAndPassword) {
@@ -108,6 +107,11 @@ TEST_F(QrzTest, SessionRepliesAreReadUpToTheFirstCarriageReturn) {
   GetSessionKey(glb_QRZSessionKey, error);
   EXPECT_EQ(glb_QRZSessionKey, "");
   EXPECT_EQ(error, "");
+  glb_QRZSessionKey = "kept";
+  Can("<Session>\n<Error> Something broke </Error>\n<Key>new-key</Key>\n</Session>\n");
+  GetSessionKey(glb_QRZSessionKey, error);
+  EXPECT_EQ(error, "Something broke");  // an error with a key is still an error
+  EXPECT_EQ(glb_QRZSessionKey, "kept");
 }
 
 TEST_F(QrzTest, ARefusedSessionShowsTheBoxAndKeepsTheKey) {
@@ -162,6 +166,11 @@ TEST_F(QrzTest, AnUnknownCallFillsOnlyCallAndName) {
   EXPECT_EQ(record.call, "ZZ9ZZZ");
   EXPECT_EQ(record.name_fmt, "Call Sign Not Found!");
   EXPECT_EQ(record.dxcc, "");
+  Can("<Callsign>\n<call>OTHER</call>\n<dxcc>291</dxcc>\n</Callsign>\n<Session>\n<Error>Not found: ZZ9ZZZ</Error>\n</Session>\n");
+  record = Lookup("ZZ9ZZZ", &error);
+  EXPECT_EQ(record.call, "ZZ9ZZZ");  // only call and name, whatever else the reply carries
+  EXPECT_EQ(record.dxcc, "");
+  EXPECT_EQ(asked, "ZZ9ZZZ");
 }
 
 TEST_F(QrzTest, ATimedOutSessionIsRenewedWithoutRepeatingTheLookup) {
