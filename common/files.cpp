@@ -199,7 +199,6 @@ int64_t FileSize(TextFile& file) {
     file.error = kBadFileNumber;
     return 0;
   }
-  std::fflush(file.handle);
   return OpenFileSize(file.handle);
 }
 
