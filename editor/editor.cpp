@@ -11,7 +11,7 @@ namespace {
 
 constexpr int kLabelColumn = 5;
 constexpr int kFieldCount = 8;
-// A key no keyboard sends as text: ends a field as Enter does.
+// Character 255 ends a field as Enter does, in the fields that do not refuse it.
 constexpr int32_t kExtraExitCode = 255;
 
 // Where a field's value lives: exactly one of the three is set.
