@@ -31,11 +31,13 @@ void ConsumeLineEnd(TextFile& file, int c) {
   if (c == '\r' && Peek(file) == '\n') std::getc(file.handle);
 }
 
+bool IsOpen(TextFile& file) {
+  if (!file.handle) file.error = kBadFileNumber;
+  return file.handle != nullptr;
+}
+
 bool ReadyToRead(TextFile& file) {
-  if (!file.handle) {
-    file.error = kBadFileNumber;
-    return false;
-  }
+  if (!IsOpen(file)) return false;
   if (AtLogicalEnd(Peek(file))) {
     file.error = kInputPastEnd;
     return false;
@@ -55,6 +57,18 @@ void ConsumeSeparator(TextFile& file) {
   else if (c == '\r') ConsumeLineEnd(file, std::getc(file.handle));
 }
 
+// The text up to the separator (a comma or a line end, and a blank too when stopAtBlank),
+// tabs dropped; the separator itself is left to ConsumeSeparator.
+std::string TakeValueText(TextFile& file, bool stopAtBlank) {
+  std::string text;
+  for (int c = Peek(file); !AtLogicalEnd(c) && c != ',' && c != '\r' && c != '\n' && !(stopAtBlank && c == ' ');
+       c = Peek(file)) {
+    std::getc(file.handle);
+    if (c != '\t') text += static_cast<char>(c);
+  }
+  return text;
+}
+
 std::string ReadQuotedText(TextFile& file) {
   std::string value;
   for (int c = Next(file); c != EOF; c = Next(file)) {
@@ -66,9 +80,7 @@ std::string ReadQuotedText(TextFile& file) {
       break;
     }
   }
-  // Anything between the closing quote and the separator is not part of the value.
-  for (int c = Peek(file); !AtLogicalEnd(c) && c != ',' && c != '\r' && c != '\n'; c = Peek(file))
-    std::getc(file.handle);
+  TakeValueText(file, false);  // what stands between the closing quote and the separator is not part of the value
   return value;
 }
 
@@ -130,12 +142,7 @@ bool ReadField(TextFile& file, std::string& field, bool* ended) {
 double ReadNumberValue(TextFile& file) {
   if (!ReadyToRead(file)) return 0;
   SkipBlanks(file);
-  std::string text;
-  for (int c = Peek(file); !AtLogicalEnd(c) && c != ',' && c != ' ' && c != '\r' && c != '\n';
-       c = Peek(file)) {
-    std::getc(file.handle);
-    if (c != '\t') text += static_cast<char>(c);
-  }
+  std::string text = TakeValueText(file, true);
   ConsumeSeparator(file);
   return TextToNumber(text);
 }
@@ -148,41 +155,21 @@ std::string ReadTextValue(TextFile& file) {
     std::getc(file.handle);
     value = ReadQuotedText(file);
   } else {
-    for (int c = Peek(file); !AtLogicalEnd(c) && c != ',' && c != '\r' && c != '\n'; c = Peek(file)) {
-      std::getc(file.handle);
-      if (c != '\t') value += static_cast<char>(c);
-    }
+    value = TakeValueText(file, false);
   }
   ConsumeSeparator(file);
   return value;
 }
 
-bool ReadByte(TextFile& file, char& byte) {
-  if (!file.handle) {
-    file.error = kBadFileNumber;
-    return false;
-  }
-  int c = std::getc(file.handle);
-  if (c == EOF) {
-    file.error = kInputPastEnd;
-    return false;
-  }
-  byte = static_cast<char>(c);
-  return true;
-}
-
 bool ReadChunk(TextFile& file, std::string& chunk) {
   chunk.resize(64 * 1024);
-  size_t count = file.handle ? std::fread(chunk.data(), 1, chunk.size(), file.handle) : 0;
+  size_t count = IsOpen(file) ? std::fread(chunk.data(), 1, chunk.size(), file.handle) : 0;
   chunk.resize(count);
   return count > 0;
 }
 
 bool WriteLine(TextFile& file, const std::string& text) {
-  if (!file.handle) {
-    file.error = kBadFileNumber;
-    return false;
-  }
+  if (!IsOpen(file)) return false;
   std::fwrite(text.data(), 1, text.size(), file.handle);
   std::fputs("\r\n", file.handle);
   return !std::ferror(file.handle);
@@ -195,18 +182,12 @@ std::string QuotedWhereNeeded(const std::string& text) {
 }
 
 int64_t FileSize(TextFile& file) {
-  if (!file.handle) {
-    file.error = kBadFileNumber;
-    return 0;
-  }
+  if (!IsOpen(file)) return 0;
   return OpenFileSize(file.handle);
 }
 
 bool SetReadPosition(TextFile& file, int64_t position) {
-  if (!file.handle) {
-    file.error = kBadFileNumber;
-    return false;
-  }
+  if (!IsOpen(file)) return false;
   return SeekOpenFile(file.handle, position > 1 ? position - 1 : 0);
 }
 

@@ -29,7 +29,6 @@ bool ReadField(TextFile& file, std::string& field, bool* ended = nullptr);
 // One value of the settings file, read as a number or as a text.
 double ReadNumberValue(TextFile& file);
 std::string ReadTextValue(TextFile& file);
-bool ReadByte(TextFile& file, char& byte);
 // The next bytes as they stand, a piece at a time; false at the physical end.
 bool ReadChunk(TextFile& file, std::string& chunk);
 // Writes text followed by CR LF.

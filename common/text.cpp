@@ -78,6 +78,8 @@ int32_t RoundHalfEven(double value) {
   return static_cast<int32_t>(rounded);
 }
 
+int32_t TextToWholeNumber(const std::string& text) { return RoundHalfEven(TextToNumber(text)); }
+
 std::string UpperCase(const std::string& text) {
   std::string result = text;
   for (char& c : result) {

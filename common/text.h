@@ -15,6 +15,8 @@ std::string NumberPrintText(double value);
 double TextToNumber(const std::string& text);
 // Nearest whole number, halves to the even neighbour, clamped to 32 bits.
 int32_t RoundHalfEven(double value);
+// The leading number of text taken as a whole number: RoundHalfEven(TextToNumber(text)).
+int32_t TextToWholeNumber(const std::string& text);
 
 std::string UpperCase(const std::string& text);
 // Leading and trailing blanks (the space character only) removed.

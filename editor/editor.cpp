@@ -70,7 +70,7 @@ std::string ShownValue(const ConfigSettings& settings, const Setting& setting) {
 
 void StoreEditText(ConfigSettings& settings, const Setting& setting, const std::string& text) {
   if (setting.number) settings.*setting.number = TextToNumber(text);
-  else if (setting.flag) settings.*setting.flag = RoundHalfEven(TextToNumber(text));
+  else if (setting.flag) settings.*setting.flag = TextToWholeNumber(text);
   else settings.*setting.text = TrimBlanks(text);
 }
 

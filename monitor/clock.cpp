@@ -6,10 +6,6 @@
 
 namespace {
 
-int32_t NumberAt(const std::string& text, int start, int count) {
-  return RoundHalfEven(TextToNumber(Mid(text, start, count)));
-}
-
 std::string TwoDigits(int32_t value) { return Right("00" + std::to_string(value), 2); }
 
 void ShowInvalidDate(const std::string& timeText, const std::string& dateText) {
@@ -22,9 +18,9 @@ void ShowInvalidDate(const std::string& timeText, const std::string& dateText) {
 }  // namespace
 
 int32_t DateToDayNumber(const std::string& dateText) {
-  int64_t month = NumberAt(dateText, 1, 2);
-  int64_t day = NumberAt(dateText, 4, 2);
-  int64_t year = RoundHalfEven(TextToNumber(Right(dateText, 4)));
+  int64_t month = TextToWholeNumber(Mid(dateText, 1, 2));
+  int64_t day = TextToWholeNumber(Mid(dateText, 4, 2));
+  int64_t year = TextToWholeNumber(Right(dateText, 4));
   if (month > 2) {
     month -= 3;
   } else {
@@ -41,8 +37,8 @@ int32_t DateTimeToSeconds(std::string& timeText, std::string& dateText) {
   timeText = TrimBlanks(timeText);
   dateText = TrimBlanks(dateText);
   int64_t days = static_cast<int64_t>(DateToDayNumber(dateText)) - kEpochDayNumber;
-  int64_t secondsOfDay = int64_t{NumberAt(timeText, 1, 2)} * 3600 + NumberAt(timeText, 4, 2) * 60 +
-                         RoundHalfEven(TextToNumber(Right(timeText, 2)));
+  int64_t secondsOfDay = int64_t{TextToWholeNumber(Mid(timeText, 1, 2))} * 3600 + TextToWholeNumber(Mid(timeText, 4, 2)) * 60 +
+                         TextToWholeNumber(Right(timeText, 2));
   if (days < 0 || days >= kDaysInRange) {
     ShowInvalidDate(timeText, dateText);
     return 0;

@@ -35,7 +35,7 @@ PollLines ReadNewLines(TextFile& file, int64_t allTxtPosition) {
   SetReadPosition(file, allTxtPosition);
   std::string field;
   bool ended = false;
-  while (!AtEndOfFile(file) && ReadField(file, field, &ended) && ended) {
+  while (ReadField(file, field, &ended) && ended) {
     poll.lastField = TrimBlanks(field);
     poll.resumePosition = ReadOffset(file);  // the position of the line end just read
     if (!poll.lastField.empty()) poll.lines.push_back(poll.lastField);

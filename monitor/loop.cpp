@@ -28,7 +28,7 @@ struct RowLook {
   const char* sound = nullptr;
 };
 
-int ClockSeconds() { return RoundHalfEven(TextToNumber(Right(ClockTimeText(), 2))); }
+int ClockSeconds() { return TextToWholeNumber(Right(ClockTimeText(), 2)); }
 
 void DrawProgress(int progress) {
   ConsoleLocate(kStatusRow, kProgressColumn);

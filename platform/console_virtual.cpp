@@ -16,10 +16,7 @@ void ScrollUp() {
 
 VirtualConsole& TheConsole() { return screen; }
 
-void ResetVirtualConsole() {
-  screen.~VirtualConsole();
-  new (&screen) VirtualConsole();
-}
+void ResetVirtualConsole() { screen = VirtualConsole{}; }
 
 std::string ScreenRowText(int row) {
   std::string text;

@@ -10,6 +10,8 @@
 #include <thread>
 #include <vector>
 
+#include "tools/qrz_double.h"
+
 namespace {
 
 struct Station {
@@ -31,21 +33,8 @@ const std::vector<Station> kUnknown = {{"VP8QQZ", "GD18"}, {"ZZ2ABC", "GG87"}, {
 
 std::vector<Station> LoadStations(const std::string& path) {
   std::vector<Station> stations;
-  std::ifstream in(path);
-  bool header = true;
-  for (std::string line; std::getline(in, line);) {
-    if (line.empty() || line[0] == '#') continue;
-    if (header) {
-      header = false;
-      continue;
-    }
-    // ask|call|dxcc|fname|name|addr1|addr2|state|zip|country|lat|lon|grid|...
-    std::vector<std::string> fields;
-    size_t from = 0;
-    for (size_t bar; (bar = line.find('|', from)) != std::string::npos; from = bar + 1) fields.push_back(line.substr(from, bar - from));
-    fields.push_back(line.substr(from));
-    if (fields.size() > 12) stations.push_back({fields[0], fields[12].substr(0, 4)});
-  }
+  for (const auto& [call, elements] : ReadStationTable(path))
+    stations.push_back({call, ElementOf(elements, "grid").substr(0, 4)});
   return stations;
 }
 
@@ -132,7 +121,7 @@ void FeedPeriod(Feed& feed, std::time_t periodStart) {
 
 int main(int argc, char** argv) {
   Feed feed;
-  std::string stationsPath = std::string(DXVANE_TOOLS_DIR) + "/qrz_stations.txt";
+  std::string stationsPath = DemoDataOptions().stationsPath;
   int periods = -1;
   for (int i = 1; i + 1 < argc; i += 2) {
     std::string flag = argv[i], value = argv[i + 1];

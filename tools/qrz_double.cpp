@@ -52,20 +52,6 @@ std::vector<std::string> DataLines(const std::string& path) {
   return lines;
 }
 
-bool LoadStations(QrzDouble& service) {
-  std::vector<std::string> lines = DataLines(service.options.stationsPath);
-  if (lines.empty()) return false;
-  std::vector<std::string> names = Split(lines[0], "|");
-  for (size_t i = 1; i < lines.size(); ++i) {
-    std::vector<std::string> values = Split(lines[i], "|");
-    StationElements elements;
-    for (size_t f = 1; f < names.size() && f < values.size(); ++f)
-      if (!values[f].empty()) elements.emplace_back(names[f], values[f]);
-    service.stations[Upper(values[0])] = elements;
-  }
-  return true;
-}
-
 std::string SessionElement(const QrzDouble& service, const std::string& error, bool withKey) {
   std::ostringstream xml;
   xml << "<Session>\n";
@@ -192,6 +178,27 @@ std::string EscapedLogbook(const std::vector<std::string>& records) {
   return adif;
 }
 
+StationTable ReadStationTable(const std::string& path) {
+  StationTable stations;
+  std::vector<std::string> lines = DataLines(path);
+  if (lines.empty()) return stations;
+  std::vector<std::string> names = Split(lines[0], "|");
+  for (size_t i = 1; i < lines.size(); ++i) {
+    std::vector<std::string> values = Split(lines[i], "|");
+    StationElements elements;
+    for (size_t f = 1; f < names.size() && f < values.size(); ++f)
+      if (!values[f].empty()) elements.emplace_back(names[f], values[f]);
+    stations[Upper(values[0])] = elements;
+  }
+  return stations;
+}
+
+std::string ElementOf(const StationElements& elements, const std::string& name) {
+  for (const auto& [element, value] : elements)
+    if (element == name) return value;
+  return "";
+}
+
 QrzDoubleOptions DemoDataOptions() {
   QrzDoubleOptions options;
   options.stationsPath = std::string(DXVANE_TOOLS_DIR) + "/qrz_stations.txt";
@@ -201,7 +208,8 @@ QrzDoubleOptions DemoDataOptions() {
 
 bool StartQrzDouble(QrzDouble& service, const QrzDoubleOptions& options, int port) {
   service.options = options;
-  if (!LoadStations(service)) return false;
+  service.stations = ReadStationTable(options.stationsPath);
+  if (service.stations.empty()) return false;
   service.logbook = DataLines(options.logbookPath);
   for (const char* path : {"/xml/current/", "/xml/current", "/xml/"})
     service.server.Get(path, Handle(service, AnswerXml));

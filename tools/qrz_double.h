@@ -25,13 +25,15 @@ struct QrzDoubleOptions {
 };
 
 using StationElements = std::vector<std::pair<std::string, std::string>>;
+// Stations by the call asked for, in upper case.
+using StationTable = std::map<std::string, StationElements>;
 
 struct QrzDouble {
   QrzDoubleOptions options;
   httplib::Server server;
   std::thread thread;
   int port = 0;
-  std::map<std::string, StationElements> stations;  // by the call asked for, upper case
+  StationTable stations;
   std::vector<std::string> logbook;                 // plain ADIF records
   std::atomic<QrzFault> fault{QrzFault::kNone};
   std::mutex mutex;  // guards what follows
@@ -43,6 +45,10 @@ struct QrzDouble {
   std::string canned;                 // when set, the body of every answer
 };
 
+// The station table of a data file such as tools/qrz_stations.txt; empty when unreadable.
+StationTable ReadStationTable(const std::string& path);
+// The value of one element of a station, empty when it has none.
+std::string ElementOf(const StationElements& elements, const std::string& name);
 // Options that serve the stations and logbook kept beside the double in tools/.
 QrzDoubleOptions DemoDataOptions();
 // Loads the data files and starts serving on port (0: a free one). False when it cannot.

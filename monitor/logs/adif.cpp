@@ -37,14 +37,21 @@ bool HoldsField(const std::string& line, const std::string& name, const std::str
   return false;
 }
 
-std::string CallFieldValue(const std::string& line) {
+bool CallField(const std::string& line, std::string& value) {
   const std::string name = "<call:";
+  value.clear();
   size_t at = FindFieldName(line, name);
-  if (at == std::string::npos) return "";
+  if (at == std::string::npos) return false;
   size_t length = ReadLength(line, at + name.size());
   size_t close = line.find('>', at);
-  if (close == std::string::npos) return "";
-  return line.substr(close + 1, length);
+  if (close != std::string::npos) value = line.substr(close + 1, length);
+  return true;
+}
+
+std::string CallFieldValue(const std::string& line) {
+  std::string value;
+  CallField(line, value);
+  return value;
 }
 
 std::string DxccFieldValue(const std::string& line) {

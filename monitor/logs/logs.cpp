@@ -40,9 +40,9 @@ void MergeWsjtxWorked(WorkedList& workedList, std::string& errorText) {
     ShowUntilKey(errorText);
     return;
   }
-  std::string line;
-  while (!AtEndOfFile(file) && ReadLine(file, line))
-    if (FindFieldName(line, "<call:") != std::string::npos) AddWorked(workedList, CallFieldValue(line));
+  std::string line, call;
+  while (ReadLine(file, line))
+    if (CallField(line, call)) AddWorked(workedList, call);
   CloseFile(file);
 }
 
@@ -59,9 +59,9 @@ void LoadQrzWorked(WorkedList& workedList, std::string& errorText) {
     return;
   }
   workedList = WorkedList{};
-  while (!AtEndOfFile(file) && ReadLine(file, line))
-    if (IsWorkedMode(line) && FindFieldName(line, "<call:") != std::string::npos)
-      AddWorked(workedList, CallFieldValue(line));
+  std::string call;
+  while (ReadLine(file, line))
+    if (IsWorkedMode(line) && CallField(line, call)) AddWorked(workedList, call);
   CloseFile(file);
 }
 
@@ -72,11 +72,11 @@ void LoadConfirmedDX(ConfirmedList& confirmedList, std::string& errorText) {
   if (!OpenForReading(file, LogBookCopyName(), FileShare::kExclusive)) return;
   std::string line;
   ReadLine(file, line);  // the download's time stamp
-  while (!AtEndOfFile(file) && ReadLine(file, line)) {
+  while (ReadLine(file, line)) {
     if (!HoldsField(line, "<app_qrzlog_status:", "1>C")) continue;
     std::string dxcc = DxccFieldValue(line);
     if (dxcc.empty()) continue;
-    int32_t entity = RoundHalfEven(TextToNumber(dxcc));
+    int32_t entity = TextToWholeNumber(dxcc);
     if (std::find(confirmedList.begin(), confirmedList.end(), entity) == confirmedList.end())
       confirmedList.push_back(entity);
   }
