@@ -55,7 +55,8 @@ void BM_ReadDecodes(benchmark::State& state) {
     int64_t position = 0;
     int32_t total = 0, period = 0;
     std::string stamp, frequency = "14.074", error;
-    ReadDecodes(path, position, calls, stamp, total, period, frequency, error);
+    DecodeFileTrack track;
+    ReadDecodes(path, position, calls, stamp, total, period, frequency, error, track);
     benchmark::DoNotOptimize(calls.count);
   }
 }

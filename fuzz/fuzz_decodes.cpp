@@ -20,7 +20,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string stamp, frequency, error;
   int32_t total = 0, period = 0;
   int64_t position = size > 0 ? data[0] % (size + 2) : 0;
-  ReadDecodes(path, position, calls, stamp, total, period, frequency, error);
-  ReadDecodes(path, position, calls, stamp, total, period, frequency, error);
+  DecodeFileTrack track;
+  ReadDecodes(path, position, calls, stamp, total, period, frequency, error, track);
+  ReadDecodes(path, position, calls, stamp, total, period, frequency, error, track);
   return 0;
 }

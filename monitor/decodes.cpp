@@ -1,6 +1,7 @@
 // The decode parser: new lines of ALL.TXT to the callers of one poll.
 #include "monitor/decodes.h"
 
+#include <cstring>
 #include <vector>
 
 #include "common/errors.h"
@@ -13,10 +14,14 @@ namespace {
 
 constexpr int kMessageColumn = 49;
 constexpr int kCallColumn = 52;
+constexpr int kDirectionColumn = 25;  // "Rx" or "Tx"
+constexpr size_t kHeadBytes = 64;
+constexpr char kCtrlZ = 26;
+const std::string kUnresolvedHash = "<...>";
 
 struct PollLines {
   std::vector<std::string> lines;
-  std::string lastField;      // the last whole field read, trimmed
+  std::string lastField;       // the last whole field read, trimmed
   int64_t resumePosition = 0;  // where the next poll starts, counted from 1
 };
 
@@ -27,19 +32,39 @@ void ReportOpenFailure(const std::string& allTxtPath, int errorNumber, std::stri
   ConsoleWaitKey();
 }
 
-// Reads whole fields from the saved position. The decoder appends while we read: a last
-// line without its line end is not taken now but read whole in the next poll.
-PollLines ReadNewLines(TextFile& file, int64_t allTxtPosition) {
+bool EndsField(char c) { return c == '\r' || c == '\n' || c == ',' || c == kCtrlZ; }
+
+// Splits whole fields out of bytes, which start at file offset `offset`. The decoder appends
+// while we read: a last line without its line end is left for the next poll. A Ctrl-Z ends a
+// line like a line end, so nothing written after one is lost.
+void SplitFields(const std::string& bytes, int64_t offset, bool skipFirstPart, PollLines& poll) {
+  size_t start = 0;
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    if (!EndsField(bytes[i])) continue;
+    std::string field = TrimBlanks(bytes.substr(start, i - start));
+    if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
+    start = i + 1;
+    poll.resumePosition = offset + static_cast<int64_t>(start);
+    if (skipFirstPart) {  // the tail of a line cut by the size bound
+      skipFirstPart = false;
+      continue;
+    }
+    poll.lastField = field;
+    if (!field.empty()) poll.lines.push_back(field);
+  }
+}
+
+// Reads from the last byte seen (normally the line end of the last line, an empty field),
+// at most the newest kMaxPollBytes.
+PollLines ReadNewLines(TextFile& file, int64_t allTxtPosition, int64_t size) {
   PollLines poll;
   poll.resumePosition = allTxtPosition;
-  SetReadPosition(file, allTxtPosition);
-  std::string field;
-  bool ended = false;
-  while (ReadField(file, field, &ended) && ended) {
-    poll.lastField = TrimBlanks(field);
-    poll.resumePosition = ReadOffset(file);  // the position of the line end just read
-    if (!poll.lastField.empty()) poll.lines.push_back(poll.lastField);
-  }
+  int64_t from = allTxtPosition > 1 ? allTxtPosition - 1 : 0;
+  bool cut = size - from > kMaxPollBytes;
+  if (cut) from = size - kMaxPollBytes;
+  std::string bytes;
+  ReadOpenFileAt(file.handle, from, size - from, bytes);
+  SplitFields(bytes, from, cut, poll);
   return poll;
 }
 
@@ -52,6 +77,20 @@ void NoteStampAndFrequency(const std::string& lastField, std::string& lastDecode
   }
 }
 
+std::string FileHead(TextFile& file, int64_t size) {
+  std::string head;
+  ReadOpenFileAt(file.handle, 0, std::min<int64_t>(size, kHeadBytes), head);
+  return head;
+}
+
+// Erased and refilled, rotated, or renamed in: another file, a shorter one, or other first bytes.
+bool IsAnotherFile(const DecodeFileTrack& track, const DecodeFileTrack& now, int64_t size, int64_t allTxtPosition) {
+  if (!track.identity.known) return false;
+  size_t common = std::min(track.head.size(), now.head.size());
+  return now.identity != track.identity || size < allTxtPosition ||
+         track.head.compare(0, common, now.head, 0, common) != 0;
+}
+
 // The operator's own traffic and the ends of contacts.
 bool IsDropped(const std::string& line, const std::string& myCall) {
   return Right(line, 2) == "73" || Contains(line, myCall + " " + glb_MyGrid) || Contains(line, "CQ " + myCall) ||
@@ -61,14 +100,16 @@ bool IsDropped(const std::string& line, const std::string& myCall) {
 
 // True when there was room for the caller.
 bool AddCaller(CallTable& callTable, const std::string& call, CallerKind kind) {
-  if (call.empty() || callTable.count >= kCallTableSize) return false;
+  if (call.empty() || call == kUnresolvedHash || callTable.count >= kCallTableSize) return false;
   ++callTable.count;
   callTable.entry[callTable.count] = CallEntry{call, kind};
   return true;
 }
 
-void TakeCaller(const std::string& line, CallTable& callTable, int32_t& totalCQs, int32_t& periodCQs) {
+void TakeCaller(const std::string& decoded, CallTable& callTable, int32_t& totalCQs, int32_t& periodCQs) {
+  if (Mid(decoded, kDirectionColumn, 2) == "Tx") return;  // what the operator's station sent
   const std::string& myCall = glb_QRZAccountName;
+  std::string line = PlainMessageLine(decoded, myCall);
   std::string call;
   if (!myCall.empty() && Contains(line, myCall)) {
     if (IsDropped(line, myCall)) return;
@@ -85,7 +126,53 @@ void TakeCaller(const std::string& line, CallTable& callTable, int32_t& totalCQs
   }
 }
 
+bool IsQualityMark(const std::string& word) {
+  return word == "?" || (word.size() == 2 && word[0] == 'a' && word[1] >= '1' && word[1] <= '9');
+}
+
+std::string WithoutQualityMarks(std::string message) {
+  for (;;) {
+    message = TrimBlanks(message);
+    size_t space = message.find_last_of(' ');
+    if (space == std::string::npos || !IsQualityMark(message.substr(space + 1))) return message;
+    message.erase(space);
+  }
+}
+
+// "W9AAA RR73; K1XYZ <W0ABC> -08" carries two messages from the Fox: RR73 to W9AAA and a
+// report to K1XYZ. The part for myCall is the one that concerns us.
+std::string FoxHoundPart(const std::string& message, const std::string& myCall) {
+  size_t split = message.find("; ");
+  if (split == std::string::npos) return message;
+  std::string first = message.substr(0, split), rest = message.substr(split + 2);
+  bool forMeFirst = !myCall.empty() && Contains(first, myCall) && !Contains(rest, myCall);
+  return forMeFirst ? first : rest;
+}
+
+// "<W0ABC/P>" is W0ABC/P; "<...>" (a hash WSJT-X could not resolve) stays as it is.
+std::string WithoutHashBrackets(const std::string& message) {
+  std::string result, word;
+  for (size_t i = 0; i <= message.size(); ++i) {
+    if (i < message.size() && message[i] != ' ') {
+      word += message[i];
+      continue;
+    }
+    if (word.size() > 2 && word.front() == '<' && word.back() == '>' && word != kUnresolvedHash)
+      word = word.substr(1, word.size() - 2);
+    result += word;
+    if (i < message.size()) result += ' ';
+    word.clear();
+  }
+  return result;
+}
+
 }  // namespace
+
+std::string PlainMessageLine(const std::string& line, const std::string& myCall) {
+  if (line.size() < kMessageColumn) return line;
+  std::string message = WithoutQualityMarks(line.substr(kMessageColumn - 1));
+  return line.substr(0, kMessageColumn - 1) + WithoutHashBrackets(FoxHoundPart(message, myCall));
+}
 
 void ExtractCallsign(const std::string& line, std::string& callsign) {
   callsign.clear();
@@ -102,24 +189,39 @@ void ExtractCallsign(const std::string& line, std::string& callsign) {
   }
 }
 
+void NoteDecodeFileEnd(const std::string& allTxtPath, int64_t& allTxtPosition, DecodeFileTrack& track) {
+  track = DecodeFileTrack{};
+  allTxtPosition = 0;
+  TextFile file;
+  if (!OpenForReading(file, allTxtPath, FileShare::kReadWrite)) return;
+  allTxtPosition = FileSize(file);
+  track.identity = OpenFileIdentity(file.handle);
+  track.head = FileHead(file, allTxtPosition);
+  CloseFile(file);
+}
+
 void ReadDecodes(const std::string& allTxtPath, int64_t& allTxtPosition, CallTable& callTable,
                  std::string& lastDecodeStamp, int32_t& totalCQs, int32_t& periodCQs,
-                 std::string& dialFrequency, std::string& errorText) {
+                 std::string& dialFrequency, std::string& errorText, DecodeFileTrack& track) {
   errorText.clear();
   callTable = CallTable{};
   TextFile file;
   if (!OpenForReading(file, allTxtPath, FileShare::kReadWrite)) {
-    ReportOpenFailure(allTxtPath, file.error, errorText);
+    if (!track.identity.known && !track.waiting) {  // never there: a wrong folder
+      ReportOpenFailure(allTxtPath, file.error, errorText);
+      return;
+    }
+    track = DecodeFileTrack{};  // WSJT-X erased it; its next decode makes it anew
+    track.waiting = true;
+    allTxtPosition = 0;
+    lastDecodeStamp.clear();
     return;
   }
   int64_t size = FileSize(file);
-  if (size < allTxtPosition) {  // replaced or emptied: go on from its new end
-    allTxtPosition = size;
-    lastDecodeStamp.clear();
-    CloseFile(file);
-    return;
-  }
-  PollLines poll = ReadNewLines(file, allTxtPosition);
+  DecodeFileTrack now{OpenFileIdentity(file.handle), FileHead(file, size), false};
+  if (IsAnotherFile(track, now, size, allTxtPosition) || track.waiting) allTxtPosition = 0;
+  track = now;
+  PollLines poll = ReadNewLines(file, allTxtPosition, size);
   CloseFile(file);
   NoteStampAndFrequency(poll.lastField, lastDecodeStamp, dialFrequency);
   allTxtPosition = poll.resumePosition;

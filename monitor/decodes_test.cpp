@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <functional>
+
 #include "common/text.h"
 #include "monitor/globals.h"
+#include "platform/files.h"
 #include "platform/virtual.h"
 #include "tests/support.h"
 
@@ -18,7 +22,10 @@ struct Poll {
   std::string stamp, frequency = "14.074", error;
   int32_t total = 0, period = 0;
   int64_t position = 0;
-  void Run() { ReadDecodes("ALL.TXT", position, calls, stamp, total, period, frequency, error); }
+  DecodeFileTrack track;
+  void Run(const std::string& path = "ALL.TXT") {
+    ReadDecodes(path, position, calls, stamp, total, period, frequency, error, track);
+  }
   std::string Call(int i) const { return calls.entry[i].call; }
 };
 
@@ -81,6 +88,44 @@ TEST_F(DecodesTest, KeepsCallersOfTheOperatorAndDropsHisOwnTraffic) {
   EXPECT_EQ(poll.total, 0);  // callers are not CQs
 }
 
+TEST_F(DecodesTest, RealTrafficGivesTheRightCallers) {
+  struct Row {
+    const char* direction;
+    const char* message;
+    const char* call;  // "" for no caller
+    CallerKind kind;
+  };
+  const Row rows[] = {
+      {"Rx", "K1XYZ W2ABC RR73  a1", "", CallerKind::kNone},  // an AP decode of the end of a contact
+      {"Rx", "K1XYZ W2ABC 73                      a3", "", CallerKind::kNone},
+      {"Rx", "K1XYZ W2ABC -12                     a2", "W2ABC", CallerKind::kCallingMe},
+      {"Rx", "K1XYZ W2ABC RR73 ?", "", CallerKind::kNone},
+      {"Rx", "CQ W1ABC FN42  a1", "W1ABC", CallerKind::kCq},
+      {"Rx", "CQ DX W1ABC FN42 ?", "W1ABC", CallerKind::kCq},
+      {"Tx", "W1ABC K1XYZ RRR", "", CallerKind::kNone},  // the operator's own transmissions
+      {"Tx", "W1ABC K1XYZ", "", CallerKind::kNone},
+      {"Tx", "CQ K1XYZ FN42", "", CallerKind::kNone},
+      {"Rx", "K1XYZ <W0ABC/P> -08", "W0ABC/P", CallerKind::kCallingMe},  // hashed calls
+      {"Rx", "<K1XYZ> W0ABC R+02", "W0ABC", CallerKind::kCallingMe},
+      {"Rx", "K1XYZ <...> -08", "", CallerKind::kNone},
+      {"Rx", "CQ <...> FN42", "", CallerKind::kNone},
+      {"Rx", "W9AAA RR73; K1XYZ <W0ABC> -08", "W0ABC", CallerKind::kCallingMe},  // Fox/Hound
+      {"Rx", "K1XYZ RR73; W9AAA <W0ABC> -08", "", CallerKind::kNone},
+      {"Rx", "W9AAA RR73; W8BBB <W0ABC> -08", "", CallerKind::kNone},
+  };
+  for (const Row& row : rows) {
+    std::string line = Decode(row.message);
+    line.replace(24, 2, row.direction);
+    WriteFile("ALL.TXT", line + "\r\n");
+    Poll poll;
+    poll.Run();
+    EXPECT_EQ(poll.calls.count, *row.call ? 1 : 0) << row.message;
+    EXPECT_EQ(poll.Call(1), row.call) << row.message;
+    EXPECT_EQ(poll.calls.entry[1].kind, row.kind) << row.message;
+    EXPECT_EQ(poll.stamp, "210308_123045") << row.message;  // a Tx line still counts as the last seen
+  }
+}
+
 TEST_F(DecodesTest, TheOperatorsCallIsAPlainSubstring) {
   glb_QRZAccountName = "K1AB";
   WriteFile("ALL.TXT", Decode("CQ K1ABC FN42") + "\n");
@@ -126,18 +171,63 @@ TEST_F(DecodesTest, AnIncompleteLastLineIsReadWholeInTheNextPoll) {
   EXPECT_EQ(poll.total, 2);
 }
 
-TEST_F(DecodesTest, AShrinkingFileIsFollowedFromItsNewEnd) {
-  WriteFile("ALL.TXT", Decode("CQ OLD1 FN42") + "\n" + Decode("CQ OLD2 FN42") + "\n");
+TEST_F(DecodesTest, AnErasedOrReplacedFileIsReadFromItsStart) {
+  std::string old = Decode("CQ OLD1 FN42") + "\n" + Decode("CQ OLD2 FN42") + "\n";
+  struct Case {
+    const char* what;
+    std::function<void()> replace;
+  };
+  for (const Case& c : std::initializer_list<Case>{
+           {"erased, one new line", [] { WriteFile("ALL.TXT", Decode("CQ NEW1 FN42") + "\n"); }},
+           {"erased and refilled past the old size",
+            [] { WriteFile("ALL.TXT", Decode("CQ NEW1 FN42") + "\n" + Decode("CQ NEW2 FN42") + "\n" + Decode("CQ NEW3 FN42") + "\n"); }},
+           {"a new file renamed in", [] {
+              WriteFile("ALL.new", Decode("CQ NEW1 FN42") + "\n" + Decode("CQ NEW2 FN42") + "\n");
+              std::rename("ALL.new", "ALL.TXT");
+            }}}) {
+    WriteFile("ALL.TXT", old);
+    Poll poll;
+    poll.Run();
+    c.replace();
+    poll.Run();
+    ASSERT_GE(poll.calls.count, 1) << c.what;
+    EXPECT_EQ(poll.Call(1), "NEW1") << c.what;
+    EXPECT_EQ(poll.position, static_cast<int64_t>(ReadFileBytes("ALL.TXT").size())) << c.what;
+    AppendFile("ALL.TXT", Decode("CQ NEW9 FN42") + "\n");
+    poll.Run();
+    ASSERT_EQ(poll.calls.count, 1) << c.what;  // nothing read twice
+    EXPECT_EQ(poll.Call(1), "NEW9") << c.what;
+  }
+}
+
+TEST_F(DecodesTest, AFileThatGoesAwayIsWaitedForAndReadWholeWhenBack) {
+  WriteFile("ALL.TXT", Decode("CQ OLD1 FN42") + "\n");
   Poll poll;
-  poll.position = static_cast<int64_t>(ReadFileBytes("ALL.TXT").size());
+  NoteDecodeFileEnd("ALL.TXT", poll.position, poll.track);
+  RemoveFile("ALL.TXT");
+  poll.Run();
+  EXPECT_EQ(poll.error, "");
+  EXPECT_TRUE(poll.track.waiting);
+  EXPECT_EQ(TheConsole().keyWaits, 0);
+  poll.Run();
+  EXPECT_TRUE(poll.track.waiting);
   WriteFile("ALL.TXT", Decode("CQ NEW1 FN42") + "\n");
   poll.Run();
-  EXPECT_EQ(poll.calls.count, 0);
-  EXPECT_EQ(poll.position, static_cast<int64_t>(ReadFileBytes("ALL.TXT").size()));
-  AppendFile("ALL.TXT", Decode("CQ NEW2 FN42") + "\n");
+  EXPECT_FALSE(poll.track.waiting);
+  ASSERT_EQ(poll.calls.count, 1);
+  EXPECT_EQ(poll.Call(1), "NEW1");
+}
+
+TEST_F(DecodesTest, APollReadsAtMostTheNewestMegabyte) {
+  std::string lines;
+  for (int i = 0; static_cast<int64_t>(lines.size()) < 3 * kMaxPollBytes; ++i)
+    lines += Decode("W9AAA W" + std::to_string(100000 + i) + " -05") + "\n";
+  WriteFile("ALL.TXT", lines + Decode("CQ LAST1 FN42") + "\n");
+  Poll poll;
   poll.Run();
   ASSERT_EQ(poll.calls.count, 1);
-  EXPECT_EQ(poll.Call(1), "NEW2");
+  EXPECT_EQ(poll.Call(1), "LAST1");
+  EXPECT_EQ(poll.position, static_cast<int64_t>(ReadFileBytes("ALL.TXT").size()));
 }
 
 TEST_F(DecodesTest, ABandChangeClearsTheScreen) {
@@ -161,11 +251,24 @@ TEST_F(DecodesTest, KeepsTheFirst36CallersAndCountsOnlyThose) {
 }
 
 TEST_F(DecodesTest, SurvivesShortAndOddLines) {
-  WriteFile("ALL.TXT", "x\n\n,,\n" + Decode("CQ") + "\n" + std::string(48, ' ') + "CQ\n" + Decode("CQ W1ABC FN42") + "\n\x1A" + "CQ junk\n");
+  WriteFile("ALL.TXT", "x\n\n,,\n" + Decode("CQ") + "\n" + std::string(48, ' ') + "CQ\n" + Decode("CQ <...> FN42") + "\n" +
+                           Decode("CQ W1ABC FN42") + "\n");
   Poll poll;
   poll.Run();
   ASSERT_EQ(poll.calls.count, 1);
   EXPECT_EQ(poll.Call(1), "W1ABC");
+}
+
+TEST_F(DecodesTest, ACtrlZDoesNotStopTheReading) {
+  WriteFile("ALL.TXT", Decode("CQ AA1AA FN42") + "\n\x1A" + Decode("CQ BB1BB FN42") + "\n");
+  Poll poll;
+  poll.Run();
+  ASSERT_EQ(poll.calls.count, 2);
+  EXPECT_EQ(poll.Call(2), "BB1BB");
+  AppendFile("ALL.TXT", "\x1A" + Decode("CQ CC1CC FN42") + "\n");
+  poll.Run();
+  ASSERT_EQ(poll.calls.count, 1);
+  EXPECT_EQ(poll.Call(1), "CC1CC");
 }
 
 TEST_F(DecodesTest, AMissingFileIsReportedUntilAKey) {
@@ -175,6 +278,6 @@ TEST_F(DecodesTest, AMissingFileIsReportedUntilAKey) {
   EXPECT_EQ(ScreenRowText(1).substr(0, 27), " 53 File not found ALL.TXT ");
   EXPECT_EQ(ScreenRowText(2).substr(0, 25), "Press Any Key to Continue");
   EXPECT_EQ(TheConsole().keyWaits, 1);
-  ReadDecodes("nofolder/ALL.TXT", poll.position, poll.calls, poll.stamp, poll.total, poll.period, poll.frequency, poll.error);
+  poll.Run("nofolder/ALL.TXT");
   EXPECT_EQ(poll.error, " 76 Path not found");
 }

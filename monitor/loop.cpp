@@ -15,6 +15,7 @@
 namespace {
 
 constexpr int kStatusRow = 42;
+constexpr int kNoticeRow = 43;
 constexpr int kProgressColumn = 44;
 constexpr int kCounterColumn = 60;
 constexpr char kShadeBlock = static_cast<char>(177);
@@ -104,6 +105,8 @@ void DrawStatistics(MonitorState& state) {
   PrintAt(41, 40, "QRZ Lookups: " + NumberPrintText(state.qrzLookups));
   PrintAt(41, 60, "Cache Lookups: " + NumberPrintText(state.totalCQs - state.qrzLookups));
   PrintAt(42, 2, "Running 5 minute avg CQ's per/min: " + FiveMinuteAverage(state));
+  // WSJT-X erases ALL.TXT from its menu and makes it anew with its next decode.
+  if (state.allTxtTrack.waiting) PrintAt(kNoticeRow, 2, "Waiting for ALL.TXT");
 }
 
 void DrawLegendCell(int row, int column, int foreground, int background, const std::string& text) {
@@ -121,7 +124,7 @@ void DrawLegend() {
 }
 
 void RefreshWorkedList(MonitorState& state) {
-  if (state.workedRefreshToggle == 1) MergeWsjtxWorked(state.worked, state.errorText);
+  if (state.workedRefreshToggle == 1) ReloadWsjtxWorked(state.worked, state.errorText);
   state.workedRefreshToggle = state.workedRefreshToggle + 1 > 1 ? 0 : state.workedRefreshToggle + 1;
 }
 
@@ -162,7 +165,7 @@ bool PollPeriod(MonitorState& state) {
 
   std::string previousFrequency = state.dialFrequency;
   ReadDecodes(state.allTxtPath, state.allTxtPosition, state.callers, state.lastDecodeStamp, state.totalCQs,
-              state.periodCQs, state.dialFrequency, state.errorText);
+              state.periodCQs, state.dialFrequency, state.errorText, state.allTxtTrack);
   if (!state.errorText.empty()) return false;
   if (state.dialFrequency != previousFrequency) state.rows = ScreenRows{};
 

@@ -242,9 +242,25 @@ TEST_F(MonitorTest, TheWorkedListIsReloadedEverySecondPass) {
   EXPECT_TRUE(IsWorked(state.worked, "PY2XB"));
 }
 
-TEST_F(MonitorTest, AMissingDecodeFileEndsTheRun) {
+TEST_F(MonitorTest, ADecodeFileErasedWhileMonitoringIsWaitedFor) {
   ASSERT_TRUE(Start());
+  AppendDecodes(Decode("CQ W1AW FN31"));
+  ASSERT_TRUE(PollPeriod(state));
   RemoveFile("WSJT-X/ALL.TXT");
+  RemoveFile("WSJT-X/WSJTX_log.adi");  // a reload in between keeps the list it has
+  ASSERT_TRUE(PollPeriod(state));
+  EXPECT_EQ(ScreenRowText(43).substr(0, 21), " Waiting for ALL.TXT ");
+  EXPECT_EQ(TheConsole().keyWaits, 1);  // the logbook question only
+  EXPECT_TRUE(IsWorked(state.worked, "VE3KTB"));
+  AppendDecodes(Decode("CQ PY2XB GG66"));
+  ASSERT_TRUE(PollPeriod(state));
+  EXPECT_EQ(ScreenRowText(3).substr(2, 5), "PY2XB");
+  EXPECT_EQ(ScreenRowText(43), std::string(kScreenColumns, ' '));
+}
+
+TEST_F(MonitorTest, AMissingDecodeFileEndsTheRun) {
+  RemoveFile("WSJT-X/ALL.TXT");  // a wrong folder: never there
+  ASSERT_TRUE(Start());
   EXPECT_FALSE(PollPeriod(state));
   EXPECT_NE(TheConsole().transcript.find(" 53 File not found " + folder.path + "/WSJT-X/ALL.TXT\nPress Any Key to Continue\n"),
             std::string::npos);

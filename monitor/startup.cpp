@@ -5,6 +5,7 @@
 #include "common/files.h"
 #include "common/text.h"
 #include "monitor/clock.h"
+#include "monitor/decodes.h"
 #include "monitor/globals.h"
 #include "monitor/logs/logs.h"
 #include "monitor/loop.h"
@@ -46,9 +47,7 @@ void BuildLists(MonitorState& state) {
 // Lines already in the decode file are never shown; only what is appended later.
 void NoteDecodeFileEnd(MonitorState& state) {
   state.allTxtPath = JoinPath(JoinPath(LocalAppDataFolder(), "WSJT-X"), "ALL.TXT");
-  TextFile file;
-  state.allTxtPosition = OpenForReading(file, state.allTxtPath, FileShare::kReadWrite) ? FileSize(file) : 0;
-  CloseFile(file);
+  NoteDecodeFileEnd(state.allTxtPath, state.allTxtPosition, state.allTxtTrack);
 }
 
 int32_t SecondsNow() {

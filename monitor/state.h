@@ -7,6 +7,8 @@
 #include <unordered_set>
 #include <vector>
 
+#include "platform/files.h"
+
 inline constexpr int kCallTableSize = 36;   // the screen shows no more callers than this
 inline constexpr int kCacheSize = 256;
 inline constexpr int kScreenRowCount = 38;
@@ -53,6 +55,13 @@ struct WorkedList {
 // DXCC entities with a confirmed contact, unique, in order of first appearance.
 using ConfirmedList = std::vector<int32_t>;
 
+// What the decode parser keeps of ALL.TXT besides the position, to notice it erased or replaced.
+struct DecodeFileTrack {
+  FileIdentity identity;  // the file last read; unknown before the first look at it
+  std::string head;       // its first bytes then
+  bool waiting = false;   // it went away after being read: treated as empty until it is back
+};
+
 // Table rows, newest at index 1; index 0 is not used.
 using ScreenRows = std::array<std::string, kScreenRowCount + 1>;
 
@@ -68,6 +77,7 @@ struct MonitorState {
   std::array<float, kRateHistorySize + 1> cqRateHistory{};  // newest at 1
   std::string allTxtPath;
   int64_t allTxtPosition = 0;
+  DecodeFileTrack allTxtTrack;
   int32_t startSeconds = 0;
   int32_t totalCQs = 0;
   int32_t periodCQs = 0;

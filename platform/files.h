@@ -16,12 +16,24 @@ std::FILE* OpenExistingForReading(const std::string& path, FileShare share, int&
 // Creates or empties a file for writing. ownerOnly: readable by the owner alone where the
 // platform has such a thing, and never written through a symbolic link.
 std::FILE* OpenForWritingFile(const std::string& path, bool ownerOnly, int& errorNumber);
+// What tells a file from another that later took its name: device and inode where the
+// platform has them. Compared whole; a default one is "not known".
+struct FileIdentity {
+  uint64_t device = 0;
+  uint64_t index = 0;
+  bool known = false;
+  bool operator==(const FileIdentity&) const = default;
+};
+
+FileIdentity OpenFileIdentity(std::FILE* file);
 // Size of an open file in bytes.
 int64_t OpenFileSize(std::FILE* file);
 // Byte offset (from 0) of the next byte read.
 int64_t OpenFileOffset(std::FILE* file);
 // Byte offset (from 0) to read from next.
 bool SeekOpenFile(std::FILE* file, int64_t offset);
+// Up to count bytes from offset (from 0) into bytes; what the file holds there, nothing more.
+bool ReadOpenFileAt(std::FILE* file, int64_t offset, int64_t count, std::string& bytes);
 // Puts the file at `from` in the place of the file at `to`, replacing it.
 bool ReplaceFile(const std::string& from, const std::string& to);
 bool RemoveFile(const std::string& path);

@@ -69,6 +69,12 @@ std::FILE* OpenForWritingFile(const std::string& path, bool ownerOnly, int& erro
   return file;
 }
 
+FileIdentity OpenFileIdentity(std::FILE* file) {
+  struct stat info;
+  if (fstat(fileno(file), &info) != 0) return {};
+  return {static_cast<uint64_t>(info.st_dev), static_cast<uint64_t>(info.st_ino), true};
+}
+
 int64_t OpenFileSize(std::FILE* file) {
   struct stat info;
   if (fstat(fileno(file), &info) != 0) return 0;
@@ -79,6 +85,16 @@ int64_t OpenFileOffset(std::FILE* file) { return static_cast<int64_t>(ftello(fil
 
 bool SeekOpenFile(std::FILE* file, int64_t offset) {
   return fseeko(file, static_cast<off_t>(offset), SEEK_SET) == 0;
+}
+
+bool ReadOpenFileAt(std::FILE* file, int64_t offset, int64_t count, std::string& bytes) {
+  bytes.clear();
+  if (count <= 0) return true;
+  if (!SeekOpenFile(file, offset)) return false;
+  bytes.resize(static_cast<size_t>(count));
+  size_t got = std::fread(bytes.data(), 1, bytes.size(), file);
+  bytes.resize(got);
+  return !std::ferror(file);
 }
 
 bool ReplaceFile(const std::string& from, const std::string& to) {

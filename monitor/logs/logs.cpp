@@ -33,11 +33,15 @@ std::string WsjtxLogPath() {
 }
 
 void MergeWsjtxWorked(WorkedList& workedList, std::string& errorText) {
+  ReloadWsjtxWorked(workedList, errorText);
+  if (!errorText.empty()) ShowUntilKey(errorText);
+}
+
+void ReloadWsjtxWorked(WorkedList& workedList, std::string& errorText) {
   errorText.clear();
   TextFile file;
   if (!OpenForReading(file, WsjtxLogPath(), FileShare::kReadWrite)) {
     errorText = ErrorReport(file.error) + "READWSJT";
-    ShowUntilKey(errorText);
     return;
   }
   std::string line, call;

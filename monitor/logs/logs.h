@@ -8,6 +8,9 @@
 // Adds the callsigns of WSJT-X's contact log that the list does not hold yet. When the log
 // cannot be opened: errorText ends in "READWSJT", shown until a key is pressed.
 void MergeWsjtxWorked(WorkedList& workedList, std::string& errorText);
+// The same without a word on screen: a reload while monitoring keeps the list it has when the
+// log is missing or unreadable, and the loop goes on.
+void ReloadWsjtxWorked(WorkedList& workedList, std::string& errorText);
 // Starts the list afresh from the FT8 and JT65 contacts of the local logbook copy.
 void LoadQrzWorked(WorkedList& workedList, std::string& errorText);
 // The DXCC entities of every confirmed contact in the local logbook copy; reports nothing.
