@@ -1,4 +1,5 @@
 #include "common/text.h"
+#include "common/unicode.h"
 
 #include <gtest/gtest.h>
 
@@ -62,4 +63,14 @@ TEST(Fit, PadsAndCuts) {
   EXPECT_EQ(Mid("ABC", 4, 1), "");
   EXPECT_EQ(Mid("ABC", -3, 2), "");
   EXPECT_EQ(ReplaceAll("&lt;&lt;x", "&lt;", "<"), "<<x");
+}
+
+// Station text is UTF-8 when valid, else ISO-8859-1; a column counts characters.
+TEST(Fit, StationTextByCharacters) {
+  EXPECT_EQ(FitCharactersLeft("Jos\xC3\xA9", 6), "Jos\xC3\xA9  ");
+  EXPECT_EQ(FitCharactersLeft("Jos\xE9", 6), "Jos\xC3\xA9  ");                // ISO-8859-1
+  EXPECT_EQ(FitCharactersLeft("M\xC3\xBCller-L\xC3\xBC", 8), "M\xC3\xBCller-L");  // never half a character
+  EXPECT_EQ(FitCharactersLeft("\xC0\xAF", 3), "\xC3\x80\xC2\xAF ");          // an overlong form is not UTF-8
+  EXPECT_EQ(FitCharactersLeft("\xED\xA0\x80", 3), "\xC3\xAD\xC2\xA0\xC2\x80");  // nor is a surrogate
+  EXPECT_EQ(FirstCharacters("a\xC3\xA9\xE2\x82\xAC" "b", 3), "a\xC3\xA9\xE2\x82\xAC");
 }

@@ -2,6 +2,7 @@
 #include "monitor/loop.h"
 
 #include "common/text.h"
+#include "common/unicode.h"
 #include "monitor/clock.h"
 #include "monitor/decodes.h"
 #include "monitor/logs/logs.h"
@@ -50,6 +51,7 @@ RowLook LookOf(const std::string& row, bool isNew, const MonitorState& state) {
   if (code == kUnconfirmedDx) look = {kYellow, kRed, isNew && state.dxAlertEnabled > 0 ? "DXAlert.wav" : nullptr};
   if (code == kCallingMe) look = {kBlack, kLightRed, isNew && state.stationAlertEnabled > 0 ? "StationAlert.wav" : nullptr};
   if (Contains(row, "Not Found")) look = {kBlack, kLightGrey, look.sound};
+  if (code == kLookupFailed) look = {kBlack, kLightGrey};
   return look;
 }
 
@@ -71,7 +73,7 @@ void DrawRows(MonitorState& state) {
     ConsoleSetColour(look.foreground, look.background);
     // A later sound cuts off one still playing.
     if (look.sound && FileExists(look.sound)) PlaySoundFile(look.sound);
-    ConsolePrint(row.substr(0, kRowTextWidth) + "  ");
+    ConsolePrintText(FirstCharacters(row, kRowTextWidth) + "  ");
     ConsoleSetColour(kBlack, kWhite);
   }
 }

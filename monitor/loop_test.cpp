@@ -120,6 +120,21 @@ TEST_F(MonitorTest, YInEitherCaseDownloadsTheLogbook) {
   EXPECT_FALSE(FileExists("N0VANE.adi.txt"));
 }
 
+TEST_F(MonitorTest, AFailedLogbookDownloadIsSaidAndTheRunGoesOn) {
+  WriteFile("N0VANE.adi.txt.new", "left by a download cut off by Ctrl+C");
+  WriteFile("Config.ini", " 44.98 \r\n-93.27 \r\nN0VANE\r\nvane-demo\r\nwrong-key\r\nEN34\r\n 1 \r\n 1 \r\n");
+  ASSERT_TRUE(Start("Y"));
+  EXPECT_EQ(ScreenRowText(1).find("Logbook download failed"), std::string::npos);  // the screen moved on
+  EXPECT_NE(TheConsole().transcript.find("Logbook download failed: the QRZ logbook service said: invalid api key; "
+                                         "using the copy from 03-01-2021 10:00:00\n"),
+            std::string::npos);
+  EXPECT_FALSE(FileExists("N0VANE.adi.txt.new"));
+  EXPECT_EQ(state.confirmed, (ConfirmedList{291, 339, 223}));
+  RemoveFile("N0VANE.adi.txt");
+  ASSERT_TRUE(Start("Y"));
+  EXPECT_NE(TheConsole().transcript.find("invalid api key; no copy yet\n"), std::string::npos);
+}
+
 TEST_F(MonitorTest, AQuotedGridIsCutBeforeItIsTrimmed) {
   WriteConfig("\" fn42\"", "1");
   ASSERT_TRUE(Start());
@@ -148,9 +163,9 @@ TEST_F(MonitorTest, AWrongPasswordOrAMissingWsjtxLogEndsTheStart) {
 
 TEST_F(MonitorTest, TheProgressCounterShows57WhenTheWaitStartsAtSecond58) {
   std::string counterAtBoundary;  // as the last sample, at second 00, left it
-  SetSleepHook([&] { counterAtBoundary = ScreenRowText(42).substr(43, 26); });
+  SetSleepHook([&] { counterAtBoundary = ScreenRowText(42).substr(43, 30); });  // two shade blocks of 3 bytes
   WaitForSlotBoundary();
-  EXPECT_EQ(counterAtBoundary, "\xB1\xB1" + std::string(14, ' ') + "57/15     ");
+  EXPECT_EQ(counterAtBoundary, "\u2592\u2592" + std::string(14, ' ') + "57/15     ");
   EXPECT_EQ(ScreenCell(42, 44).foreground, kYellow);
   EXPECT_EQ(ScreenCell(42, 44).background, kRed);
   EXPECT_EQ(ScreenCell(42, 60).background, kWhite);
@@ -220,6 +235,28 @@ TEST_F(MonitorTest, ADxAlertSwitchedOffLeavesTheRowColouredButSilent) {
   ASSERT_TRUE(PollPeriod(state));
   EXPECT_EQ(Cells(3, 3, "PY2XB", kYellow, kRed), "");
   EXPECT_TRUE(PlayedSounds().empty());
+}
+
+// Accented names keep every column in place; a failed lookup is grey and silent, even for
+// a station calling the operator.
+TEST_F(MonitorTest, AccentedNamesAndFailedLookupsKeepTheirColumns) {
+  ASSERT_TRUE(Start());
+  AppendDecodes(Decode("CQ W1AW FN31"));
+  ASSERT_TRUE(PollPeriod(state));
+  service.fault = QrzFault::kHttpError;
+  AppendDecodes(Decode("N0VANE ZS6RJ KG44"));
+  ASSERT_TRUE(PollPeriod(state));
+  EXPECT_EQ(Cells(3, 3, "ZS6RJ      QRZ lookup failed", kBlack, kLightGrey), "");
+  EXPECT_EQ(ScreenRowText(3).substr(127, 5), "  1  ");
+  EXPECT_TRUE(PlayedSounds().empty());
+  service.fault = QrzFault::kNone;
+  AppendDecodes(Decode("CQ EA4JOS IM87") + Decode("N0VANE ZS6RJ KG44"));
+  ASSERT_TRUE(PollPeriod(state));
+  EXPECT_EQ(Cells(3, 3, "ZS6RJ", kBlack, kLightRed), "");
+  EXPECT_EQ(Cells(4, 14, "Jos\u00e9 Mart\u00ednez", kYellow, kRed), "");
+  EXPECT_EQ(Cells(4, 41, "C\u00f3rdoba/Spain", kYellow, kRed), "");
+  EXPECT_EQ(Cells(4, 91, "281", kYellow, kRed), "");
+  EXPECT_EQ(Cells(4, 128, "  1", kYellow, kRed), "");
 }
 
 TEST_F(MonitorTest, ABandChangeEmptiesTheTable) {

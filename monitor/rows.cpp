@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "common/text.h"
+#include "common/unicode.h"
 
 namespace {
 
@@ -28,14 +29,28 @@ void PushRow(ScreenRows& screenRows, const std::string& row) {
 }
 
 std::string CityAndCountry(const CacheEntry& station) {
-  if (station.name == kNotFoundName) return std::string(50, ' ');
-  return FitLeft(station.city + "/" + station.country, 48) + "  ";
+  if (station.name == kNotFoundName || station.name == kLookupFailedName) return std::string(50, ' ');
+  return FitCharactersLeft(station.city + "/" + station.country, 48) + "  ";
+}
+
+// The row of every slot that holds the call (several slots may: their segments then make one
+// row), or of the call's failed lookup in this batch.
+std::string RowOfCaller(const CallEntry& caller, const LookupCache& lookupCache, const ConfirmedList& confirmedList,
+                        const WorkedList& workedList) {
+  std::string row;
+  for (int k = 1; k <= kCacheSize; ++k)
+    if (lookupCache.entry[k].call == caller.call)
+      row += StationRow(lookupCache.entry[k], caller.kind, confirmedList, workedList);
+  for (const CacheEntry& failed : lookupCache.failed)
+    if (row.empty() && failed.call == caller.call) row = StationRow(failed, caller.kind, confirmedList, workedList);
+  return row;
 }
 
 }  // namespace
 
 std::string StatusCode(const CacheEntry& station, CallerKind kind, const ConfirmedList& confirmedList,
                        const WorkedList& workedList) {
+  if (station.name == kLookupFailedName) return kLookupFailed;
   if (kind == CallerKind::kCallingMe) return kCallingMe;
   std::string code;
   double dxcc = TextToNumber(station.dxcc);
@@ -50,10 +65,10 @@ std::string StatusCode(const CacheEntry& station, CallerKind kind, const Confirm
 
 std::string StationRow(const CacheEntry& station, CallerKind kind, const ConfirmedList& confirmedList,
                        const WorkedList& workedList) {
-  return "  " + FitLeft(station.call, 11) + FitLeft(station.name, 25) + "  " + CityAndCountry(station) +
-         FitLeft(station.dxcc, 6) + FitLeft(station.state, 7) + FitLeft(station.bearing, 12) +
-         FitLeft(station.distance, 12) + FitRight(std::to_string(station.count), 3) +
-         StatusCode(station, kind, confirmedList, workedList);
+  return "  " + FitCharactersLeft(station.call, 11) + FitCharactersLeft(station.name, 25) + "  " +
+         CityAndCountry(station) + FitCharactersLeft(station.dxcc, 6) + FitCharactersLeft(station.state, 7) +
+         FitCharactersLeft(station.bearing, 12) + FitCharactersLeft(station.distance, 12) +
+         FitRight(std::to_string(station.count), 3) + StatusCode(station, kind, confirmedList, workedList);
 }
 
 std::string BandLabel(const std::string& stamp, const std::string& dialFrequency) {
@@ -71,12 +86,7 @@ void RenderRows(const CallTable& callTable, ScreenRows& screenRows, const Lookup
                 const ConfirmedList& confirmedList, const WorkedList& workedList, std::string& lastDecodeStamp,
                 const std::string& dialFrequency) {
   for (int i = 1; i <= callTable.count; ++i) {
-    const CallEntry& caller = callTable.entry[i];
-    // Several slots may hold the same call; their segments then make one row.
-    std::string row;
-    for (int k = 1; k <= kCacheSize; ++k)
-      if (lookupCache.entry[k].call == caller.call)
-        row += StationRow(lookupCache.entry[k], caller.kind, confirmedList, workedList);
+    std::string row = RowOfCaller(callTable.entry[i], lookupCache, confirmedList, workedList);
     if (!TrimBlanks(row.substr(0, kRowTextWidth)).empty()) PushRow(screenRows, row);
   }
   if (lastDecodeStamp.empty()) lastDecodeStamp = std::string(13, ' ');

@@ -7,6 +7,7 @@
 
 inline constexpr int kRowTextWidth = 130;  // what the screen shows of a row
 inline constexpr const char* kNotFoundName = "Call Sign Not Found!";
+inline constexpr const char* kLookupFailedName = "QRZ lookup failed";
 
 // Status codes, in the last two characters of a station row.
 inline constexpr const char* kWorkedBefore = "01";
@@ -14,13 +15,14 @@ inline constexpr const char* kHomeOrNotFound = "02";
 inline constexpr const char* kConfirmedDx = "03";
 inline constexpr const char* kUnconfirmedDx = "04";
 inline constexpr const char* kCallingMe = "98";
+inline constexpr const char* kLookupFailed = "97";  // drawn as not found, never an alert
 
 // Puts a row per caller of callTable on top of screenRows, then a separator naming the
 // time stamp and band. An empty lastDecodeStamp becomes 13 blanks.
 void RenderRows(const CallTable& callTable, ScreenRows& screenRows, const LookupCache& lookupCache,
                 const ConfirmedList& confirmedList, const WorkedList& workedList, std::string& lastDecodeStamp,
                 const std::string& dialFrequency);
-// The 132-character row of one cache entry.
+// The 132-character row of one cache entry (station text fitted by characters, as UTF-8).
 std::string StationRow(const CacheEntry& station, CallerKind kind, const ConfirmedList& confirmedList,
                        const WorkedList& workedList);
 std::string StatusCode(const CacheEntry& station, CallerKind kind, const ConfirmedList& confirmedList,

@@ -2,6 +2,7 @@
 #include "monitor/startup.h"
 
 #include "common/config.h"
+#include "common/errors.h"
 #include "common/files.h"
 #include "common/text.h"
 #include "monitor/clock.h"
@@ -15,6 +16,7 @@
 #include "platform/clock.h"
 #include "platform/console.h"
 #include "platform/environment.h"
+#include "platform/files.h"
 
 #include <cstdio>
 
@@ -55,6 +57,32 @@ int32_t SecondsNow() {
   return DateTimeToSeconds(time, date);
 }
 
+// The download's failure, said on one line: the run goes on with the copy there is.
+void ReportLogBookFailure(const std::string& failure) {
+  if (failure.empty()) return;
+  std::string stamp = CopyTimeStamp(LogBookCopyName());
+  ConsolePrintText("Logbook download failed: " + failure + "; " +
+                   (stamp.empty() ? std::string("no copy yet") : "using the copy from " + stamp));
+  ConsoleNewLine();
+}
+
+// Every QRZ reply lands in the temporary file: it must be ours alone, never another's file
+// that we would write the password into.
+bool ClaimTempFile(std::string& errorText) {
+  int errorNumber = 0;
+  std::FILE* file = OpenPrivateFileForWriting(glb_TempFileName, errorNumber);
+  if (file) {
+    std::fclose(file);
+    return true;
+  }
+  errorText = ErrorReport(errorNumber);
+  ConsolePrintText(errorText + " " + glb_TempFileName + ": it belongs to someone else or cannot be replaced");
+  ConsoleNewLine();
+  ConsolePrintLine("Press Any Key to Continue");
+  ConsoleWaitKey();
+  return false;
+}
+
 }  // namespace
 
 void LoadSettings(MonitorState& state) {
@@ -75,12 +103,16 @@ void LoadSettings(MonitorState& state) {
 bool StartUp(MonitorState& state) {
   state = MonitorState{};
   LoadSettings(state);
+  RemoveFile(UnfinishedCopyName(LogBookCopyName()));  // left by a download that was cut off
   SetUpConsole();
+  if (!ClaimTempFile(state.errorText)) return false;
+  std::string logBookFailure;
   if (WantsLogBook()) {
     ConsolePrintLine("Checking the status of the QRZ ADI Log");
-    DownloadLogBook(LogBookCopyName());
+    DownloadLogBook(LogBookCopyName(), logBookFailure);
   }
   ConsoleClear();
+  ReportLogBookFailure(logBookFailure);
   ConsolePrintLine("One moment please, establishing QRZ Connection......");
   GetSessionKey(glb_QRZSessionKey, state.errorText);
   if (!state.errorText.empty()) return false;

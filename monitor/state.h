@@ -44,6 +44,7 @@ struct CacheEntry {
 struct LookupCache {
   int lastSlot = 0;
   std::array<CacheEntry, kCacheSize + 1> entry;
+  std::vector<CacheEntry> failed;  // callers of the latest batch whose lookup failed: shown, not kept
 };
 
 // Callsigns already worked, unique, in order of first appearance; grows as needed.

@@ -24,8 +24,13 @@ void ConsoleShowCursor(bool visible);
 void ConsoleSetCursorHeight(int percent);
 // Fills the screen with the current colour; the cursor goes to the top left.
 void ConsoleClear();
-// Writes single-byte text at the cursor, which moves on.
+// Writes the program's own single-byte text (code page 437) at the cursor, which moves on.
 void ConsolePrint(const std::string& text);
+// Writes text that came from outside (a reply, a file): UTF-8 when it is valid UTF-8,
+// otherwise ISO-8859-1, one cell per character. Control characters (C0, DEL, C1) show as
+// "?", so nothing in the data can act on the terminal.
+void ConsolePrintText(const std::string& text);
+inline bool IsControlCharacter(char32_t c) { return c < 32 || c == 127 || (c >= 0x80 && c <= 0x9F); }
 // Ends the line: the cursor goes to column 1 of the next row.
 void ConsoleNewLine();
 inline void ConsolePrintLine(const std::string& text) {

@@ -3,14 +3,21 @@
 #include "platform/console.h"
 
 #include <poll.h>
+#include <strings.h>
 #include <signal.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
+#include <climits>
+#include <clocale>
 #include <cstdlib>
 #include <cstring>
+#include <cwchar>
+#include <langinfo.h>
 
+#include "common/unicode.h"
+#include "platform/files.h"
 #include "platform/keys.h"
 
 namespace {
@@ -52,16 +59,33 @@ void RestoreTerminal() {
 
 void OnSignal(int signalNumber) {
   RestoreTerminal();
+  RemoveUnfinishedFile();  // a half-written logbook copy must not be left behind
   signal(signalNumber, SIG_DFL);
   raise(signalNumber);
 }
 
+// The terminal's character set is the locale's, whatever its name is spelt like.
 bool LocaleIsUtf8() {
-  for (const char* name : {"LC_ALL", "LC_CTYPE", "LANG"}) {
-    const char* value = std::getenv(name);
-    if (value && *value) return std::strstr(value, "UTF-8") || std::strstr(value, "utf8") || std::strstr(value, "UTF8");
+  std::setlocale(LC_CTYPE, "");
+  const char* codeset = nl_langinfo(CODESET);
+  return codeset && (strcasecmp(codeset, "UTF-8") == 0 || strcasecmp(codeset, "UTF8") == 0);
+}
+
+// The bytes that show character c in one cell: UTF-8, or the locale's own single byte.
+// A character the terminal cannot show in one cell becomes "?" (the shade block "#").
+std::string CellBytes(char32_t c) {
+  std::string bytes;
+  if (c < 0x80) return std::string(1, static_cast<char>(c));
+  if (terminal.utf8 && wcwidth(static_cast<wchar_t>(c)) == 1) {
+    AppendUtf8(bytes, c);
+    return bytes;
   }
-  return false;
+  if (!terminal.utf8) {
+    char buffer[MB_LEN_MAX];
+    std::mbstate_t state{};
+    if (std::wcrtomb(buffer, static_cast<wchar_t>(c), &state) == 1) return std::string(1, buffer[0]);
+  }
+  return c == U'\u2592' ? "#" : "?";
 }
 
 void ReadTerminalSize() {
@@ -106,6 +130,22 @@ bool ReadPendingBytes(int waitMilliseconds) {
   if (count <= 0) return false;  // input closed
   terminal.pendingKeys.append(bytes, static_cast<size_t>(count));
   return true;
+}
+
+// One character in the cell at the cursor; cells beyond a smaller terminal are skipped.
+void PutCell(char32_t c, bool& placed) {
+  if (terminal.column > kScreenColumns) {
+    ConsoleNewLine();
+    placed = true;
+  }
+  if (Visible(terminal.row, terminal.column)) {
+    if (!placed) MoveTerminalCursor();
+    placed = true;
+    terminal.output += CellBytes(c);
+  } else {
+    placed = false;
+  }
+  ++terminal.column;
 }
 
 }  // namespace
@@ -168,20 +208,14 @@ void ConsoleClear() {
 void ConsolePrint(const std::string& text) {
   bool placed = true;
   for (char c : text) {
-    if (terminal.column > kScreenColumns) {
-      ConsoleNewLine();
-      placed = true;
-    }
-    if (Visible(terminal.row, terminal.column)) {
-      if (!placed) MoveTerminalCursor();
-      placed = true;
-      if (static_cast<unsigned char>(c) == 177 && terminal.utf8) Append("\xe2\x96\x92");  // the shade block
-      else terminal.output += c;
-    } else {
-      placed = false;
-    }
-    ++terminal.column;
+    unsigned char byte = static_cast<unsigned char>(c);
+    PutCell(byte == 177 ? U'\u2592' : byte, placed);  // 177 is the shade block of code page 437
   }
+}
+
+void ConsolePrintText(const std::string& text) {
+  bool placed = true;
+  for (char32_t c : DecodeCharacters(text)) PutCell(IsControlCharacter(c) ? U'?' : c, placed);
 }
 
 void ConsoleNewLine() {

@@ -1,6 +1,8 @@
 // The virtual console: what a program draws lands in a grid of cells that tests read.
 #include "platform/virtual.h"
 
+#include "common/unicode.h"
+
 namespace {
 
 VirtualConsole screen;
@@ -12,6 +14,12 @@ void ScrollUp() {
     screen.cells[kScreenRows - 1][c] = VirtualCell{' ', screen.foreground, screen.background};
 }
 
+void PutCell(char32_t c) {
+  if (screen.column > kScreenColumns) ConsoleNewLine();
+  screen.cells[screen.row - 1][screen.column - 1] = VirtualCell{c, screen.foreground, screen.background};
+  ++screen.column;
+}
+
 }  // namespace
 
 VirtualConsole& TheConsole() { return screen; }
@@ -20,7 +28,7 @@ void ResetVirtualConsole() { screen = VirtualConsole{}; }
 
 std::string ScreenRowText(int row) {
   std::string text;
-  for (int c = 0; c < kScreenColumns; ++c) text += screen.cells[row - 1][c].ch;
+  for (int c = 0; c < kScreenColumns; ++c) AppendUtf8(text, screen.cells[row - 1][c].ch);
   return text;
 }
 
@@ -57,9 +65,16 @@ void ConsoleClear() {
 void ConsolePrint(const std::string& text) {
   screen.transcript += text;
   for (char c : text) {
-    if (screen.column > kScreenColumns) ConsoleNewLine();
-    screen.cells[screen.row - 1][screen.column - 1] = VirtualCell{c, screen.foreground, screen.background};
-    ++screen.column;
+    unsigned char byte = static_cast<unsigned char>(c);
+    PutCell(byte == 177 ? U'\u2592' : byte);
+  }
+}
+
+void ConsolePrintText(const std::string& text) {
+  for (char32_t c : DecodeCharacters(text)) {
+    if (IsControlCharacter(c)) c = U'?';
+    AppendUtf8(screen.transcript, c);
+    PutCell(c);
   }
 }
 

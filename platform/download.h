@@ -4,8 +4,19 @@
 #include <string>
 
 inline constexpr const char* kUserAgent = "Dxvane/2021.03.08";
+inline constexpr int kNoProgressSeconds = 30;
 
-// Empties the target first; follows redirects; gives up after 30 s. False on a transport
-// error or an HTTP status of 400 or above. The target is readable by its owner only and
-// never written through a symbolic link: it holds the session key and the logbook.
-bool DownloadToFile(const std::string& url, const std::string& targetPath);
+enum class DownloadStatus {
+  kDone,
+  kHttpError,    // the server answered with a status of 400 or above
+  kUnreachable,  // no connection, or no progress for kNoProgressSeconds
+  kNotWritten,   // the target could not be made or written
+};
+
+// Empties the target first; follows redirects. A download has no limit on its total time, only
+// on connecting and on making no progress, so a large logbook on a slow line completes. The
+// target is our own private file (see OpenPrivateFileForWriting): it holds the session key and
+// the logbook. failure says what went wrong, for the operator.
+DownloadStatus DownloadToFile(const std::string& url, const std::string& targetPath, std::string& failure);
+// Tests shorten the no-progress limit; 0 restores kNoProgressSeconds.
+void SetNoProgressSeconds(int seconds);

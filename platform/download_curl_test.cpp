@@ -37,7 +37,8 @@ TEST(DownloadToFile, FetchesFollowsRedirectsAndSendsAUserAgent) {
   });
   local.server.Get("/moved", [](const httplib::Request&, httplib::Response& response) { response.set_redirect("/reply"); });
   local.Start();
-  EXPECT_TRUE(DownloadToFile(local.Url("/moved"), "reply.tmp"));
+  std::string failure;
+  EXPECT_EQ(DownloadToFile(local.Url("/moved"), "reply.tmp", failure), DownloadStatus::kDone);
   EXPECT_EQ(ReadFileBytes("reply.tmp"), "<Key>abc</Key>\n");
   EXPECT_EQ(agent, kUserAgent);
   EXPECT_EQ(FileMode("reply.tmp"), 0600);
@@ -52,10 +53,41 @@ TEST(DownloadToFile, FailsOnHttpErrorsAndRefusedConnections) {
   });
   local.Start();
   WriteFile("reply.tmp", "previous reply");
-  EXPECT_FALSE(DownloadToFile(local.Url("/broken"), "reply.tmp"));
+  std::string failure;
+  EXPECT_EQ(DownloadToFile(local.Url("/broken"), "reply.tmp", failure), DownloadStatus::kHttpError);
+  EXPECT_EQ(failure, "the server answered HTTP 500");
   int port = local.port;
   local.server.stop();
   local.thread.join();
-  EXPECT_FALSE(DownloadToFile("http://127.0.0.1:" + std::to_string(port) + "/reply", "reply.tmp"));
+  EXPECT_EQ(DownloadToFile("http://127.0.0.1:" + std::to_string(port) + "/reply", "reply.tmp", failure),
+            DownloadStatus::kUnreachable);
+  EXPECT_NE(failure.find("onnect"), std::string::npos) << failure;
   EXPECT_EQ(ReadFileBytes("reply.tmp"), "");  // emptied before the request
+}
+
+// Only a download that makes no progress fails: a slow one may take as long as it needs.
+TEST(DownloadToFile, HasNoTotalTimeLimitOnlyANoProgressLimit) {
+  ScratchFolder folder;
+  LocalServer local;
+  auto trickle = [](int pieces, int pauseMilliseconds) {
+    return [=](const httplib::Request&, httplib::Response& response) {
+      response.set_chunked_content_provider("text/plain", [=](size_t offset, httplib::DataSink& sink) {
+        if (offset >= static_cast<size_t>(pieces)) {
+          sink.done();
+          return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(pauseMilliseconds));
+        return sink.write("x", 1);
+      });
+    };
+  };
+  local.server.Get("/slow", trickle(6, 500));   // 3 s in all, never 1 s without a byte
+  local.server.Get("/stalled", trickle(2, 3000));
+  local.Start();
+  SetNoProgressSeconds(2);
+  std::string failure;
+  EXPECT_EQ(DownloadToFile(local.Url("/slow"), "reply.tmp", failure), DownloadStatus::kDone) << failure;
+  EXPECT_EQ(ReadFileBytes("reply.tmp"), "xxxxxx");
+  EXPECT_EQ(DownloadToFile(local.Url("/stalled"), "reply.tmp", failure), DownloadStatus::kUnreachable);
+  SetNoProgressSeconds(0);
 }

@@ -26,6 +26,18 @@ struct FileIdentity {
 };
 
 FileIdentity OpenFileIdentity(std::FILE* file);
+// Opens our own private file at path, emptied, for writing. A file of that name that is not
+// our own plain file (another user's, a link, a device) is removed first and the file made
+// anew, exclusively, readable by us alone. Null when that cannot be done (errorNumber says why;
+// errno holds the system's reason).
+std::FILE* OpenPrivateFileForWriting(const std::string& path, int& errorNumber);
+// Writes what the stream holds through to the disk; false when any of it failed.
+bool FlushToDisk(std::FILE* file);
+// A file being written that must not outlive an interruption (Ctrl+C, a closed terminal):
+// the signal handlers remove it. An empty path marks none.
+void MarkUnfinishedFile(const std::string& path);
+// Removes the marked file; safe to call from a signal handler.
+void RemoveUnfinishedFile();
 // Size of an open file in bytes.
 int64_t OpenFileSize(std::FILE* file);
 // Byte offset (from 0) of the next byte read.

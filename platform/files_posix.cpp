@@ -10,6 +10,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -73,6 +74,56 @@ FileIdentity OpenFileIdentity(std::FILE* file) {
   struct stat info;
   if (fstat(fileno(file), &info) != 0) return {};
   return {static_cast<uint64_t>(info.st_dev), static_cast<uint64_t>(info.st_ino), true};
+}
+
+std::FILE* OpenPrivateFileForWriting(const std::string& path, int& errorNumber) {
+  errorNumber = 0;
+  struct stat info;
+  bool ours = lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == geteuid() && info.st_nlink == 1;
+  int fd = ours ? open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC) : -1;
+  struct stat opened;
+  if (fd >= 0 && (fstat(fd, &opened) != 0 || opened.st_ino != info.st_ino || opened.st_dev != info.st_dev ||
+                  ftruncate(fd, 0) != 0)) {
+    close(fd);
+    fd = -1;
+  }
+  if (fd < 0) {
+    // Whatever stands there is not ours to write into: replace it, or give up.
+    if (unlink(path.c_str()) != 0 && errno != ENOENT) {
+      errorNumber = ErrorNumberFor(errno, path);
+      return nullptr;
+    }
+    fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+  }
+  if (fd < 0) {
+    errorNumber = ErrorNumberFor(errno, path);
+    return nullptr;
+  }
+  fchmod(fd, 0600);
+  std::FILE* file = fdopen(fd, "wb");
+  if (!file) {
+    close(fd);
+    errorNumber = 67;
+  }
+  return file;
+}
+
+bool FlushToDisk(std::FILE* file) {
+  return std::fflush(file) == 0 && !std::ferror(file) && fsync(fileno(file)) == 0;
+}
+
+namespace {
+char unfinishedFile[4096];
+}
+
+void MarkUnfinishedFile(const std::string& path) {
+  unfinishedFile[0] = 0;
+  if (path.size() < sizeof unfinishedFile) std::memcpy(unfinishedFile, path.c_str(), path.size() + 1);
+}
+
+void RemoveUnfinishedFile() {
+  if (unfinishedFile[0]) unlink(unfinishedFile);
+  unfinishedFile[0] = 0;
 }
 
 int64_t OpenFileSize(std::FILE* file) {

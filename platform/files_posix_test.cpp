@@ -1,6 +1,7 @@
 #include "platform/files.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "tests/support.h"
@@ -29,4 +30,32 @@ TEST(FindFileIgnoringCase, PrefersTheExactName) {
   WriteFile("WSJTX_log.adi", "y");
   EXPECT_EQ(FindFileIgnoringCase(folder.path, "WSJTX_log.adi"), folder.path + "/WSJTX_log.adi");
   EXPECT_EQ(FindFileIgnoringCase(folder.path + "/none", "a.adi"), folder.path + "/none/a.adi");
+}
+
+TEST(PrivateFiles, AreNeverAnotherUsersFileOrALink) {
+  ScratchFolder folder;
+  WriteFile("victim.txt", "keep me");
+  ASSERT_EQ(symlink("victim.txt", "QRZ_Data.tmp"), 0);
+  int error = 0;
+  std::FILE* file = OpenPrivateFileForWriting("QRZ_Data.tmp", error);
+  ASSERT_NE(file, nullptr);
+  std::fputs("session", file);
+  std::fclose(file);
+  EXPECT_EQ(ReadFileBytes("victim.txt"), "keep me");  // the link was replaced, not followed
+  EXPECT_EQ(ReadFileBytes("QRZ_Data.tmp"), "session");
+  EXPECT_EQ(FileMode("QRZ_Data.tmp"), 0600);
+
+  if (geteuid() != 0) GTEST_SKIP() << "making another user's file needs root";
+  RemoveFile("QRZ_Data.tmp");
+  WriteFile("QRZ_Data.tmp", "theirs");
+  ASSERT_EQ(link("QRZ_Data.tmp", "theirs.txt"), 0);
+  ASSERT_EQ(chown("QRZ_Data.tmp", 65534, 65534), 0);
+  file = OpenPrivateFileForWriting("QRZ_Data.tmp", error);
+  ASSERT_NE(file, nullptr);
+  std::fputs("ours", file);
+  std::fclose(file);
+  EXPECT_EQ(ReadFileBytes("theirs.txt"), "theirs");
+  struct stat info {};
+  stat("QRZ_Data.tmp", &info);
+  EXPECT_EQ(info.st_uid, geteuid());
 }

@@ -11,7 +11,7 @@
 #include "platform/console.h"
 
 struct VirtualCell {
-  char ch = ' ';
+  char32_t ch = U' ';  // the character shown: byte 177 of our own text is U+2592
   int foreground = 7;
   int background = 0;
 };
@@ -34,7 +34,7 @@ struct VirtualConsole {
 
 VirtualConsole& TheConsole();
 void ResetVirtualConsole();
-// The 140 characters of a screen row (counted from 1).
+// The 140 characters of a screen row (counted from 1), as UTF-8.
 std::string ScreenRowText(int row);
 const VirtualCell& ScreenCell(int row, int column);
 

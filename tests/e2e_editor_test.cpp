@@ -93,7 +93,7 @@ TEST_F(EditorEndToEnd, AUserFillsInTheFormAndTheMonitorUsesIt) {
   {
     std::lock_guard<std::mutex> lock(service.mutex);
     ASSERT_FALSE(service.requests.empty());
-    EXPECT_EQ(service.requests.front(), "/xml/current/?username=N0VANE;password=vane,demo;agent=QQQv2");
+    EXPECT_EQ(service.requests.front(), "/xml/current/?username=N0VANE;password=vane%2Cdemo;agent=QQQv2");
   }
   StopQrzDouble(service);
 }

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "common/unicode.h"
 #include "platform/virtual.h"
 
 ScratchFolder::ScratchFolder() {
@@ -52,12 +53,16 @@ int FileMode(const std::string& path) {
 }
 
 std::string ScreenTextMismatch(int row, int column, const std::string& text, int foreground, int background) {
-  for (size_t i = 0; i < text.size(); ++i) {
+  std::u32string expected = DecodeCharacters(text);
+  for (size_t i = 0; i < expected.size(); ++i) {
     const VirtualCell& cell = ScreenCell(row, column + static_cast<int>(i));
-    if (cell.ch != text[i] || cell.foreground != foreground || cell.background != background) {
+    if (cell.ch != expected[i] || cell.foreground != foreground || cell.background != background) {
+      std::string wanted, found;
+      AppendUtf8(wanted, expected[i]);
+      AppendUtf8(found, cell.ch);
       std::ostringstream why;
-      why << "row " << row << " col " << column + i << ": expected '" << text[i] << "' " << foreground << "/"
-          << background << ", found '" << cell.ch << "' " << cell.foreground << "/" << cell.background
+      why << "row " << row << " col " << column + i << ": expected '" << wanted << "' " << foreground << "/"
+          << background << ", found '" << found << "' " << cell.foreground << "/" << cell.background
           << "; row reads [" << ScreenRowText(row) << "]";
       return why.str();
     }

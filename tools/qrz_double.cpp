@@ -1,6 +1,12 @@
 // The local QRZ double: session keys, callsign lookups and the logbook, with faults to order.
 #include "tools/qrz_double.h"
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cctype>
 #include <chrono>
 #include <fstream>
 #include <sstream>
@@ -30,6 +36,21 @@ std::string Upper(std::string text) {
   return text;
 }
 
+// "%26" back to "&": the client percent-encodes every value.
+std::string PercentDecoded(const std::string& text) {
+  std::string decoded;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '%' && i + 2 < text.size() && std::isxdigit(static_cast<unsigned char>(text[i + 1])) &&
+        std::isxdigit(static_cast<unsigned char>(text[i + 2]))) {
+      decoded += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
+      i += 2;
+    } else {
+      decoded += text[i];
+    }
+  }
+  return decoded;
+}
+
 // The query as the client sent it: keys separated by ";" (XML interface) or "&" (logbook).
 std::map<std::string, std::string> QueryOf(const httplib::Request& request) {
   std::map<std::string, std::string> query;
@@ -37,7 +58,7 @@ std::map<std::string, std::string> QueryOf(const httplib::Request& request) {
   if (mark == std::string::npos) return query;
   for (const std::string& pair : Split(request.target.substr(mark + 1), ";&")) {
     size_t equals = pair.find('=');
-    if (equals != std::string::npos) query[Upper(pair.substr(0, equals))] = pair.substr(equals + 1);
+    if (equals != std::string::npos) query[Upper(pair.substr(0, equals))] = PercentDecoded(pair.substr(equals + 1));
   }
   return query;
 }
@@ -161,6 +182,21 @@ httplib::Server::Handler Handle(QrzDouble& service, Answer answer) {
   };
 }
 
+// A port that was free a moment ago and that nobody listens on.
+int UnusedPort() {
+  int fd = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  int port = 0;
+  if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+      getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0)
+    port = ntohs(address.sin_port);
+  close(fd);
+  return port;
+}
+
 }  // namespace
 
 std::string EscapedLogbook(const std::vector<std::string>& records) {
@@ -218,6 +254,7 @@ bool StartQrzDouble(QrzDouble& service, const QrzDoubleOptions& options, int por
   service.port = port == 0 ? service.server.bind_to_any_port("127.0.0.1")
                            : (service.server.bind_to_port("127.0.0.1", port) ? port : -1);
   if (service.port <= 0) return false;
+  service.refusingPort = UnusedPort();
   service.thread = std::thread([&service] { service.server.listen_after_bind(); });
   while (!service.server.is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
   return true;
@@ -228,4 +265,7 @@ void StopQrzDouble(QrzDouble& service) {
   if (service.thread.joinable()) service.thread.join();
 }
 
-std::string QrzDoubleUrl(const QrzDouble& service) { return "http://127.0.0.1:" + std::to_string(service.port); }
+std::string QrzDoubleUrl(const QrzDouble& service) {
+  int port = service.fault == QrzFault::kRefuse ? service.refusingPort : service.port;
+  return "http://127.0.0.1:" + std::to_string(port);
+}

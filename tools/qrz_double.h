@@ -12,7 +12,8 @@
 #include <utility>
 #include <vector>
 
-enum class QrzFault { kNone, kStall, kGarbage, kHttpError };
+// kRefuse: the address QrzDoubleUrl hands out is one where nothing listens.
+enum class QrzFault { kNone, kStall, kGarbage, kHttpError, kRefuse };
 
 struct QrzDoubleOptions {
   std::string stationsPath;  // the station table (qrz_stations.txt)
@@ -33,6 +34,7 @@ struct QrzDouble {
   httplib::Server server;
   std::thread thread;
   int port = 0;
+  int refusingPort = 0;  // a port on this machine where nothing listens
   StationTable stations;
   std::vector<std::string> logbook;                 // plain ADIF records
   std::atomic<QrzFault> fault{QrzFault::kNone};
@@ -55,6 +57,7 @@ QrzDoubleOptions DemoDataOptions();
 bool StartQrzDouble(QrzDouble& service, const QrzDoubleOptions& options, int port = 0);
 // Stops serving: connections are refused from then on.
 void StopQrzDouble(QrzDouble& service);
+// The double's address; with the kRefuse fault, one where every connection is refused.
 std::string QrzDoubleUrl(const QrzDouble& service);
 // The logbook as the logbook API sends it, with "<" and ">" escaped.
 std::string EscapedLogbook(const std::vector<std::string>& records);

@@ -18,6 +18,7 @@ QrzFault FaultNamed(const std::string& name) {
   if (name == "stall") return QrzFault::kStall;
   if (name == "garbage") return QrzFault::kGarbage;
   if (name == "http-error") return QrzFault::kHttpError;
+  if (name == "refuse") return QrzFault::kRefuse;
   return QrzFault::kNone;
 }
 
@@ -28,13 +29,11 @@ int main(int argc, char** argv) {
   std::string data;
   int port = 0;
   QrzFault fault = QrzFault::kNone;
-  bool refuse = false;
   for (int i = 1; i + 1 < argc; i += 2) {
     std::string flag = argv[i], value = argv[i + 1];
     if (flag == "--port") port = std::stoi(value);
     else if (flag == "--data") data = value;
     else if (flag == "--expire-after") options.expireAfter = std::stoi(value);
-    else if (flag == "--fault" && value == "refuse") refuse = true;
     else if (flag == "--fault") fault = FaultNamed(value);
     else {
       std::fprintf(stderr, "qrz_double: unknown option %s\n", flag.c_str());
@@ -51,8 +50,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   service.fault = fault;
-  if (refuse) StopQrzDouble(service);
-  std::printf("port %d\n", service.port);
+  std::printf("port %d\n", fault == QrzFault::kRefuse ? service.refusingPort : service.port);
   std::fflush(stdout);
   std::signal(SIGINT, OnStop);
   std::signal(SIGTERM, OnStop);

@@ -13,6 +13,24 @@ int FindSlot(const LookupCache& lookupCache, const std::string& call) {
   return 0;
 }
 
+// A failed caller met again in the same batch counts like a hit.
+bool CountFailedAgain(LookupCache& lookupCache, const std::string& call) {
+  for (CacheEntry& failed : lookupCache.failed) {
+    if (failed.call != call) continue;
+    ++failed.count;
+    return true;
+  }
+  return false;
+}
+
+void AddFailed(LookupCache& lookupCache, const std::string& call) {
+  CacheEntry entry;
+  entry.call = call;
+  entry.name = kLookupFailedName;
+  entry.count = 1;
+  lookupCache.failed.push_back(entry);
+}
+
 CacheEntry EntryFromRecord(const std::string& call, const StationRecord& record) {
   CacheEntry entry;
   entry.call = call;
@@ -32,16 +50,31 @@ CacheEntry EntryFromRecord(const std::string& call, const StationRecord& record)
 void LookupWithCache(const CallTable& callTable, LookupCache& lookupCache, int32_t& qrzLookups,
                      std::string& errorText) {
   errorText.clear();
+  lookupCache.failed.clear();
+  bool serviceDown = false;
   for (int i = 1; i <= callTable.count; ++i) {
-    std::string call = callTable.entry[i].call;
+    const std::string& call = callTable.entry[i].call;
     if (int hit = FindSlot(lookupCache, call)) {
       ++lookupCache.entry[hit].count;
       continue;
     }
+    if (CountFailedAgain(lookupCache, call)) continue;
+    if (serviceDown) {  // one time-out a period at most, never one per caller
+      AddFailed(lookupCache, call);
+      continue;
+    }
+    // The station is kept under the call as decoded, which the service may answer in
+    // another form (W7XYZ/P as W7XYZ): so its next call finds it.
+    std::string asked = call;
     StationRecord record;
-    LookupCallsign(call, record, errorText);
+    LookupResult result = LookupCallsign(asked, record, errorText);
     ++qrzLookups;
-    if (errorText == kCallNotFound) {
+    if (result == LookupResult::kFailed || result == LookupResult::kServiceDown) {
+      serviceDown = result == LookupResult::kServiceDown;
+      AddFailed(lookupCache, call);
+      continue;
+    }
+    if (result == LookupResult::kNotFound) {
       record = StationRecord{};
       record.name_fmt = kNotFoundName;
     }

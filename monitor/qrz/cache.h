@@ -7,6 +7,9 @@
 #include "monitor/state.h"
 
 // Resolves every caller of the batch: a hit raises the entry's count, a miss asks the
-// service and fills the next slot of the ring (the 257th miss overwrites slot 1).
+// service and fills the next slot of the ring (the 257th miss overwrites slot 1) under the
+// call as decoded. A lookup that failed is not kept: the caller goes to lookupCache.failed
+// for this batch and is asked again in the next; once the service is out of reach or the
+// session lost, the batch's remaining new callers are not asked at all.
 void LookupWithCache(const CallTable& callTable, LookupCache& lookupCache, int32_t& qrzLookups,
                      std::string& errorText);

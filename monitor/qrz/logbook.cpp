@@ -1,6 +1,10 @@
 // The logbook download: the service's escaped ADIF, unescaped record by record.
 #include "monitor/qrz/logbook.h"
 
+#include <cerrno>
+#include <cstring>
+#include <map>
+
 #include "common/files.h"
 #include "common/text.h"
 #include "monitor/globals.h"
@@ -13,57 +17,173 @@ namespace {
 
 constexpr int kCountRow = 21;
 constexpr int kCountColumn = 15;
+constexpr size_t kHeadBytes = 4096;  // where RESULT and COUNT stand, before the ADIF
 const std::string kDataStart = "=&lt;";
 const std::string kRecordEnd = "&lt;eor&gt;";
+const std::string kStampLabel = "Download Time Stamp: ";
 
 struct Copy {
   TextFile output;
   std::string pending;  // text since the last record's end
+  std::string head;     // the reply's first bytes
   int records = 0;
+  int writeError = 0;  // errno of the first write that failed, 0 while all is well
 };
+
+void NoteWriteFailure(Copy& copy) {
+  if (copy.writeError == 0) copy.writeError = errno != 0 ? errno : EIO;
+}
 
 void ShowCount(int records) {
   ConsoleLocate(kCountRow, kCountColumn);
   ConsolePrintLine("Processing:" + NumberPrintText(records) + "QSO Records      ");
 }
 
-void WriteRecord(Copy& copy) {
-  std::string record = ReplaceAll(copy.pending, "\n", "");
-  record = ReplaceAll(ReplaceAll(record, "&lt;", "<"), "&gt;", ">");
-  WriteLine(copy.output, record);
-  copy.pending.clear();
+// Line feeds dropped, then "&lt;" and "&gt;" made "<" and ">"; no other entity is touched.
+std::string UnescapedRecord(const char* text, size_t size) {
+  std::string joined;
+  joined.reserve(size);
+  for (size_t i = 0; i < size; ++i)
+    if (text[i] != '\n') joined += text[i];
+  std::string record;
+  record.reserve(joined.size());
+  for (size_t i = 0; i < joined.size(); ++i) {
+    if (joined.compare(i, 4, "&lt;") == 0) {
+      record += '<';
+      i += 3;
+    } else if (joined.compare(i, 4, "&gt;") == 0) {
+      record += '>';
+      i += 3;
+    } else {
+      record += joined[i];
+    }
+  }
+  return record;
+}
+
+void WriteRecord(Copy& copy, const char* text, size_t size) {
+  if (!WriteLine(copy.output, UnescapedRecord(text, size))) NoteWriteFailure(copy);
   ShowCount(++copy.records);
 }
 
-// The tests run after every byte, so a marker split across reads is still seen whole.
-void TakeByte(Copy& copy, char byte) {
-  copy.pending += byte;
-  if (copy.records == 0 && EndsWith(copy.pending, kDataStart)) copy.pending = "&lt;";
-  if (EndsWith(copy.pending, kRecordEnd)) WriteRecord(copy);
+// Before the first record, everything up to the last "=&lt;" that ends before the first
+// record's end is the reply's head: dropped, the data starting at "&lt;". True when dropped.
+bool DropReplyHead(std::string& text, size_t from, size_t recordEnd) {
+  size_t limit = recordEnd == std::string::npos ? text.size() : recordEnd + kRecordEnd.size();
+  size_t start = std::string::npos;
+  for (size_t at = text.find(kDataStart, from); at != std::string::npos && at + kDataStart.size() <= limit;
+       at = text.find(kDataStart, at + 1))
+    start = at;
+  if (start == std::string::npos) return false;
+  text = "&lt;" + text.substr(start + kDataStart.size());
+  return true;
+}
+
+// Takes the next piece of the reply; a marker split across pieces is still seen whole.
+void TakeChunk(Copy& copy, const std::string& chunk) {
+  std::string& text = copy.pending;
+  size_t from = text.size() > kRecordEnd.size() ? text.size() - kRecordEnd.size() : 0;
+  text += chunk;
+  size_t recordStart = 0;
+  for (;;) {
+    size_t end = text.find(kRecordEnd, from);
+    if (copy.records == 0 && DropReplyHead(text, from, end)) {
+      from = 0;
+      continue;
+    }
+    if (end == std::string::npos) break;
+    size_t after = end + kRecordEnd.size();
+    WriteRecord(copy, text.data() + recordStart, after - recordStart);
+    recordStart = from = after;
+  }
+  text.erase(0, recordStart);
 }
 
 void CopyReply(Copy& copy) {
   TextFile reply;
   if (!OpenForReading(reply, glb_TempFileName, FileShare::kExclusive)) return;
   std::string chunk;
-  while (ReadChunk(reply, chunk))
-    for (char byte : chunk) TakeByte(copy, byte);
+  while (ReadChunk(reply, chunk)) {
+    if (copy.head.size() < kHeadBytes) copy.head += chunk.substr(0, kHeadBytes - copy.head.size());
+    TakeChunk(copy, chunk);
+  }
   CloseFile(reply);
+}
+
+// RESULT, COUNT and REASON from "RESULT=OK&COUNT=3&ADIF=...".
+std::map<std::string, std::string> ReplyHeadFields(const std::string& head) {
+  std::map<std::string, std::string> fields;
+  size_t from = 0;
+  while (from < head.size()) {
+    size_t amp = head.find('&', from);
+    std::string part = head.substr(from, amp == std::string::npos ? std::string::npos : amp - from);
+    size_t equals = part.find('=');
+    if (equals == std::string::npos) break;
+    std::string key = UpperCase(part.substr(0, equals));
+    if (key == "ADIF") break;
+    fields[key] = part.substr(equals + 1);
+    if (amp == std::string::npos) break;
+    from = amp + 1;
+  }
+  return fields;
+}
+
+// Why the copy must not replace the previous one; empty when it may.
+std::string CopyFault(const Copy& copy, const std::string& newCopy) {
+  std::map<std::string, std::string> fields = ReplyHeadFields(copy.head);
+  if (fields["RESULT"] != "OK") {
+    std::string reason = fields.count("REASON") ? fields["REASON"] : "no logbook in its reply";
+    return "the QRZ logbook service said: " + reason;
+  }
+  if (!fields.count("COUNT")) return "the reply gave no record count";
+  int32_t expected = TextToWholeNumber(fields["COUNT"]);
+  if (copy.records != expected)
+    return "the reply was cut short (" + std::to_string(copy.records) + " of " + std::to_string(expected) + " records)";
+  if (copy.writeError != 0) return "writing " + newCopy + " failed (" + std::strerror(copy.writeError) + ")";
+  return "";
+}
+
+// Writes the copy beside the old one; true when it is whole on the disk.
+bool WriteCopy(const std::string& newCopy, Copy& copy, std::string& errorText) {
+  if (!OpenForWriting(copy.output, newCopy, true)) {
+    errorText = "cannot write " + newCopy + " (" + std::strerror(errno) + ")";
+    return false;
+  }
+  if (!WriteLine(copy.output, kStampLabel + ClockDateText() + " " + ClockTimeText())) NoteWriteFailure(copy);
+  CopyReply(copy);
+  if (!FlushToDisk(copy.output.handle)) NoteWriteFailure(copy);
+  errorText = CopyFault(copy, newCopy);
+  if (std::fclose(copy.output.handle) != 0 && errorText.empty())
+    errorText = "writing " + newCopy + " failed (" + std::strerror(errno) + ")";
+  copy.output.handle = nullptr;
+  return errorText.empty();
 }
 
 }  // namespace
 
-void DownloadLogBook(const std::string& fileName) {
-  bool fetched = RequestToTempFile(QrzLogbookBase() + "/api?KEY=" + glb_QRZLogBookKey + "&ACTION=FETCH");
-  std::string newCopy = fileName + ".new";
+std::string UnfinishedCopyName(const std::string& fileName) { return fileName + ".new"; }
+
+std::string CopyTimeStamp(const std::string& fileName) {
+  TextFile file;
+  std::string line;
+  if (OpenForReading(file, fileName, FileShare::kReadWrite)) ReadLine(file, line);
+  CloseFile(file);
+  return line.rfind(kStampLabel, 0) == 0 ? line.substr(kStampLabel.size()) : "";
+}
+
+void DownloadLogBook(const std::string& fileName, std::string& errorText) {
+  errorText.clear();
+  std::string newCopy = UnfinishedCopyName(fileName);
+  MarkUnfinishedFile(newCopy);
   Copy copy;
-  if (OpenForWriting(copy.output, newCopy, true)) {
-    WriteLine(copy.output, "Download Time Stamp: " + ClockDateText() + " " + ClockTimeText());
-    if (fetched) CopyReply(copy);
-    CloseFile(copy.output);
-    if (copy.records > 0) ReplaceFile(newCopy, fileName);
-    else RemoveFile(newCopy);
-  }
+  std::string failure;
+  DownloadStatus status = RequestToTempFile(
+      QrzLogbookBase() + "/api?KEY=" + PercentEncoded(glb_QRZLogBookKey) + "&ACTION=FETCH", failure);
+  if (status != DownloadStatus::kDone) errorText = failure;
+  else if (WriteCopy(newCopy, copy, errorText) && !ReplaceFile(newCopy, fileName))
+    errorText = "cannot replace " + fileName + " (" + std::strerror(errno) + ")";
+  if (!errorText.empty()) RemoveFile(newCopy);
+  MarkUnfinishedFile("");
   ConsoleLocate(kCountRow, kCountColumn);
   ConsolePrintLine(std::string(40, ' '));
 }

@@ -3,6 +3,11 @@
 
 #include <string>
 
-// Writes the copy beside fileName and puts it in its place only when at least one record
-// came, so a failed or refused download keeps the previous copy. Shows a running count.
-void DownloadLogBook(const std::string& fileName);
+// Writes the copy beside fileName ("<fileName>.new") and puts it in its place only when the
+// service said RESULT=OK, every record it counted came, and every write reached the disk; else
+// the previous copy stays whole and errorText says why. Shows a running count.
+void DownloadLogBook(const std::string& fileName, std::string& errorText);
+// "<fileName>.new", the copy being written.
+std::string UnfinishedCopyName(const std::string& fileName);
+// The date and time a copy was downloaded, from its first line; empty when there is no copy.
+std::string CopyTimeStamp(const std::string& fileName);

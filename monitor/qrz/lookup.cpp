@@ -25,7 +25,10 @@ constexpr TagField kTagFields[] = {
 };
 
 void FillFromReply(const std::string& reply, StationRecord& record) {
-  for (const TagField& tagField : kTagFields) TagValue(reply, tagField.tag, record.*tagField.field);
+  for (const TagField& tagField : kTagFields) {
+    std::string& field = record.*tagField.field;
+    if (TagValue(reply, tagField.tag, field)) field = DecodeXmlText(field);
+  }
   record.state = UpperCase(record.state);
 }
 
@@ -40,20 +43,34 @@ void AddBearingAndDistance(StationRecord& record) {
 
 }  // namespace
 
-void LookupCallsign(std::string& callsign, StationRecord& record, std::string& errorText) {
+LookupResult LookupCallsign(std::string& callsign, StationRecord& record, std::string& errorText) {
   record = StationRecord{};
   errorText.clear();
-  std::string reply;
-  FetchReply(QrzXmlBase() + "/xml/current/?s=" + glb_QRZSessionKey + ";callsign=" + callsign, reply);
+  std::string reply, failure;
+  DownloadStatus status = FetchReply(
+      QrzXmlBase() + "/xml/current/?s=" + PercentEncoded(glb_QRZSessionKey) + ";callsign=" + PercentEncoded(callsign),
+      reply, failure);
+  if (status != DownloadStatus::kDone) {
+    errorText = failure;
+    return status == DownloadStatus::kUnreachable ? LookupResult::kServiceDown : LookupResult::kFailed;
+  }
   if (Contains(reply, "<Error>Not found:")) {
     errorText = kCallNotFound;
     record.call = callsign;
     record.name_fmt = "Call Sign Not Found!";
-    return;
+    return LookupResult::kNotFound;
   }
-  // Any other error renews the session for the lookups to come; this one is not repeated.
-  if (Contains(reply, "<Error>")) GetSessionKey(glb_QRZSessionKey, errorText);
+  // Any other error renews the session for the lookups to come; this one is asked again later.
+  if (Contains(reply, "<Error>")) {
+    RenewSessionKey(glb_QRZSessionKey, errorText);
+    return errorText.empty() ? LookupResult::kFailed : LookupResult::kServiceDown;
+  }
+  if (!Contains(reply, "<Callsign>")) {
+    errorText = kNoReply;
+    return LookupResult::kFailed;
+  }
   FillFromReply(reply, record);
   if (!record.call.empty()) callsign = record.call;
   AddBearingAndDistance(record);
+  return LookupResult::kStation;
 }

@@ -6,7 +6,7 @@
 inline constexpr const char* kCallNotFound = "Call Not Found";
 
 // The station as the service describes it; fields whose element is missing stay empty.
-// Texts are as sent, blanks stripped, entities not decoded.
+// Texts are as sent (bytes, UTF-8 or ISO-8859-1), blanks stripped, XML references decoded.
 struct StationRecord {
   std::string call, name_fmt, addr1, addr2, state, zip, dxcc, country, ccode, lat, lon, grid, county, fips,
       land, efdate, expdate, class_, email, cqzone, ituzone;
@@ -14,6 +14,13 @@ struct StationRecord {
   std::string distance;  // whole statute miles, " 4783"
 };
 
+enum class LookupResult {
+  kStation,      // the reply described the station
+  kNotFound,     // the service does not know the call
+  kFailed,       // no station came (an HTTP error, a reply without one, a renewed session): ask again later
+  kServiceDown,  // the service is out of reach, or the session could not be renewed: ask nothing more now
+};
+
 // Fills record for callsign. When the reply names the call, callsign takes the service's
-// form. errorText: "Call Not Found", or after a failed renewal of the session its message.
-void LookupCallsign(std::string& callsign, StationRecord& record, std::string& errorText);
+// form. errorText: "Call Not Found", or what went wrong when the lookup failed.
+LookupResult LookupCallsign(std::string& callsign, StationRecord& record, std::string& errorText);

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -26,9 +27,10 @@ class QrzTest : public ::testing::Test {
   }
   void TearDown() override { StopQrzDouble(service); }
 
-  void Start(int expireAfter) {
+  void Start(int expireAfter, const std::string& password = "vane-demo") {
     QrzDoubleOptions options = DemoDataOptions();
     options.expireAfter = expireAfter;
+    options.password = password;
     ASSERT_TRUE(StartQrzDouble(service, options));
     setenv("DXVANE_QRZ_XML_URL", QrzDoubleUrl(service).c_str(), 1);
     setenv("DXVANE_QRZ_LOGBOOK_URL", QrzDoubleUrl(service).c_str(), 1);
@@ -40,11 +42,17 @@ class QrzTest : public ::testing::Test {
     glb_MyLatitude = 44.98;
     glb_MyLongitude = -93.27;
   }
-  void Restart(int expireAfter) {
+  void Restart(int expireAfter, const std::string& password = "vane-demo") {
     StopQrzDouble(service);
     service.~QrzDouble();
     new (&service) QrzDouble();
-    Start(expireAfter);
+    Start(expireAfter, password);
+  }
+  // Sets the fault; the refusing one is a matter of the address the client is given.
+  void Fault(QrzFault fault) {
+    service.fault = fault;
+    setenv("DXVANE_QRZ_XML_URL", QrzDoubleUrl(service).c_str(), 1);
+    setenv("DXVANE_QRZ_LOGBOOK_URL", QrzDoubleUrl(service).c_str(), 1);
   }
   void Can(const std::string& body) {
     std::lock_guard<std::mutex> lock(service.mutex);
@@ -57,10 +65,21 @@ class QrzTest : public ::testing::Test {
   StationRecord Lookup(std::string call, std::string* error = nullptr) {
     StationRecord record;
     std::string errorText;
-    LookupCallsign(call, record, errorText);
+    result = LookupCallsign(call, record, errorText);
     if (error) *error = errorText;
     asked = call;
     return record;
+  }
+  void Resolve(LookupCache& cache, int32_t& lookups, std::initializer_list<const char*> calls) {
+    CallTable batch;
+    for (const char* call : calls) batch.entry[++batch.count] = {call, CallerKind::kCq};
+    std::string error;
+    LookupWithCache(batch, cache, lookups, error);
+  }
+  std::string Download() {
+    std::string error;
+    DownloadLogBook("N0VANE.adi.txt", error);
+    return error;
   }
   void LogIn() {
     std::string error;
@@ -72,7 +91,14 @@ class QrzTest : public ::testing::Test {
   ScratchFolder folder;
   QrzDouble service;
   std::string asked;
+  LookupResult result = LookupResult::kStation;
 };
+
+std::vector<std::string> FailedCalls(const LookupCache& cache) {
+  std::vector<std::string> calls;
+  for (const CacheEntry& failed : cache.failed) calls.push_back(failed.call + "x" + std::to_string(failed.count));
+  return calls;
+}
 
 std::string Marked(const std::string& reply) {
   std::string value = "untouched";
@@ -97,6 +123,14 @@ TEST_F(QrzTest, ASessionKeyComesFromTheAccountAndPassword) {
   EXPECT_EQ(FileMode(glb_TempFileName), 0600);
 }
 
+TEST_F(QrzTest, APasswordOfEverySpecialCharacterLogsIn) {
+  const std::string password = "p&s;w#d+1%2 x/y=z\xC3\xA9";
+  Restart(0, password);
+  glb_QRZMagicWord = password;
+  LogIn();
+  EXPECT_EQ(Requests().back(), "/xml/current/?username=N0VANE;password=p%26s%3Bw%23d%2B1%252%20x%2Fy%3Dz%C3%A9;agent=QQQv2");
+}
+
 TEST_F(QrzTest, SessionRepliesAreReadUpToTheFirstCarriageReturn) {
   std::string error;
   glb_QRZSessionKey = "old";
@@ -105,8 +139,8 @@ TEST_F(QrzTest, SessionRepliesAreReadUpToTheFirstCarriageReturn) {
   EXPECT_EQ(glb_QRZSessionKey, "spaced-key");
   Can("<Session>\r\n<Key>after-cr</Key>\r\n</Session>\r\n");
   GetSessionKey(glb_QRZSessionKey, error);
-  EXPECT_EQ(glb_QRZSessionKey, "");
-  EXPECT_EQ(error, "");
+  EXPECT_EQ(glb_QRZSessionKey, "spaced-key");  // no key came: kept, and never silent
+  EXPECT_EQ(error, "no reply from the QRZ service");
   glb_QRZSessionKey = "kept";
   Can("<Session>\n<Error> Something broke </Error>\n<Key>new-key</Key>\n</Session>\n");
   GetSessionKey(glb_QRZSessionKey, error);
@@ -135,6 +169,42 @@ TEST_F(QrzTest, ARefusedSessionShowsTheBoxAndKeepsTheKey) {
   EXPECT_EQ(ScreenRowText(17).substr(0, 63), " *         <<< Please terminate the program now >>>           *");
 }
 
+// A login that gave no key shows why, with the box and the pause, whatever went wrong.
+TEST_F(QrzTest, ALoginWithoutAKeyIsNeverSilent) {
+  struct Case {
+    QrzFault fault;
+    const char* canned;
+    const char* error;  // the start of what the box says
+  };
+  for (const Case& c : {Case{QrzFault::kHttpError, "", "the server answered HTTP 503"},
+                        Case{QrzFault::kGarbage, "", "no reply from the QRZ service"},
+                        Case{QrzFault::kNone, "<QRZDatabase>\n</QRZDatabase>\n", "no reply from the QRZ service"},
+                        Case{QrzFault::kRefuse, "", "Failed to connect"}}) {
+    ResetVirtualConsole();
+    Fault(c.fault);
+    Can(c.canned);
+    std::string error;
+    int64_t slept = SleptMilliseconds();
+    GetSessionKey(glb_QRZSessionKey, error);
+    EXPECT_EQ(error.rfind(c.error, 0), 0u) << error;
+    EXPECT_EQ(ScreenRowText(3).substr(31, std::string(c.error).size()), c.error);
+    EXPECT_EQ(SleptMilliseconds() - slept, 1000000) << c.error;
+  }
+}
+
+TEST(DecodeXmlText, DecodesEveryReferenceAndKeepsWhatNamesNothing) {
+  struct Row {
+    const char* text;
+    const char* decoded;
+  };
+  for (const Row& row : {Row{"Bob &amp; Mary", "Bob & Mary"}, {"&lt;b&gt; &quot;x&quot; &apos;", "<b> \"x\" '"},
+                         {"Jos&#233; &#xE9;&#XE9;", "Jos\xC3\xA9 \xC3\xA9\xC3\xA9"},
+                         {"Jos\xE9 &#233;", "Jos\xE9 \xE9"},  // ISO-8859-1 text gets the byte
+                         {"&#x20AC;", "\xE2\x82\xAC"},
+                         {"&bogus; &#xZZ; &#55296; &#1114112; & &amp", "&bogus; &#xZZ; &#55296; &#1114112; & &amp"}})
+    EXPECT_EQ(DecodeXmlText(row.text), row.decoded) << row.text;
+}
+
 TEST_F(QrzTest, ALookupFillsTheRecordWithBearingAndDistance) {
   LogIn();
   StationRecord w1aw = Lookup("W1AW");
@@ -148,13 +218,15 @@ TEST_F(QrzTest, ALookupFillsTheRecordWithBearingAndDistance) {
   EXPECT_EQ(w1aw.bearing, " 95");
   EXPECT_EQ(w1aw.distance, " 1054");
   EXPECT_EQ(Lookup("K2LYV").state, "NY");  // sent in lower case
-  EXPECT_EQ(Lookup("W9HBM").name_fmt, "Bob &amp; Mary Hendricks");
+  EXPECT_EQ(Lookup("W9HBM").name_fmt, "Bob & Mary Hendricks");
+  EXPECT_EQ(Lookup("EA4JOS").name_fmt, "Jos\xC3\xA9 Mart\xC3\xADnez");
   StationRecord latOnly = Lookup("SP9ABC");
   EXPECT_EQ(latOnly.lat, "50.0647");
   EXPECT_EQ(latOnly.bearing, "");
   EXPECT_EQ(latOnly.distance, "");
   EXPECT_EQ(Lookup("K0MPL").name_fmt, "");
   EXPECT_EQ(Lookup("W7XYZ/P").call, "W7XYZ");
+  EXPECT_EQ(Requests().back(), "/xml/current/?s=" + glb_QRZSessionKey + ";callsign=W7XYZ%2FP");
   EXPECT_EQ(asked, "W7XYZ");  // the service's form replaces the call asked for
 }
 
@@ -180,7 +252,8 @@ TEST_F(QrzTest, ATimedOutSessionIsRenewedWithoutRepeatingTheLookup) {
   EXPECT_EQ(Lookup("W1AW").call, "W1AW");
   std::string error;
   StationRecord record = Lookup("JA1XGI", &error);
-  EXPECT_EQ(record.call, "");  // the error reply carried no station
+  EXPECT_EQ(result, LookupResult::kFailed);  // asked again later, with the new key
+  EXPECT_EQ(record.call, "");
   EXPECT_EQ(error, "");
   EXPECT_NE(glb_QRZSessionKey, firstKey);
   std::vector<std::string> requests = Requests();
@@ -192,30 +265,31 @@ TEST_F(QrzTest, ATimedOutSessionIsRenewedWithoutRepeatingTheLookup) {
 TEST_F(QrzTest, AFailedRequestNeverReturnsThePreviousStation) {
   LogIn();
   EXPECT_EQ(Lookup("W1AW").call, "W1AW");
-  service.fault = QrzFault::kHttpError;
-  EXPECT_EQ(Lookup("JA1XGI").name_fmt, "");
-  service.fault = QrzFault::kGarbage;
-  StationRecord garbage = Lookup("JA1XGI");
-  EXPECT_EQ(garbage.call, "");
-  EXPECT_EQ(garbage.name_fmt, "");
-  service.fault = QrzFault::kNone;
+  struct Case {
+    QrzFault fault;
+    LookupResult result;
+  };
+  for (Case c : {Case{QrzFault::kHttpError, LookupResult::kFailed}, {QrzFault::kGarbage, LookupResult::kFailed},
+                 {QrzFault::kRefuse, LookupResult::kServiceDown}}) {
+    Fault(c.fault);
+    std::string error;
+    StationRecord record = Lookup("JA1XGI", &error);
+    EXPECT_EQ(result, c.result);
+    EXPECT_EQ(record.call, "");
+    EXPECT_EQ(record.name_fmt, "");
+    EXPECT_NE(error, "");
+    EXPECT_EQ(asked, "JA1XGI");
+  }
+  Fault(QrzFault::kNone);
   EXPECT_EQ(Lookup("W1AW").call, "W1AW");
-  StopQrzDouble(service);  // connections refused from now on
-  std::string error;
-  StationRecord refused = Lookup("JA1XGI", &error);
-  EXPECT_EQ(refused.call, "");
-  EXPECT_EQ(refused.name_fmt, "");
-  EXPECT_EQ(error, "");
-  EXPECT_EQ(asked, "JA1XGI");
 }
 
 TEST_F(QrzTest, TheTempFileIsNeverWrittenThroughALink) {
   WriteFile("victim.txt", "precious");
   ASSERT_EQ(symlink("victim.txt", glb_TempFileName.c_str()), 0);
-  std::string error;
-  GetSessionKey(glb_QRZSessionKey, error);
-  EXPECT_EQ(glb_QRZSessionKey, "");
+  LogIn();  // the link is replaced by a file of our own
   EXPECT_EQ(ReadFileBytes("victim.txt"), "precious");
+  EXPECT_EQ(FileMode(glb_TempFileName), 0600);
 }
 
 TEST_F(QrzTest, TheCacheAsksOnlyForNewCallsAndCountsTheRest) {
@@ -238,23 +312,63 @@ TEST_F(QrzTest, TheCacheAsksOnlyForNewCallsAndCountsTheRest) {
   EXPECT_EQ(cache.entry[2].name, "Call Sign Not Found!");
   EXPECT_EQ(cache.entry[2].dxcc, "");
   LookupWithCache(batch, cache, lookups, error);
-  EXPECT_EQ(lookups, 4);  // the service answers w1aw as W1AW, so the lower-case form misses again
+  EXPECT_EQ(lookups, 3);  // w1aw, answered as W1AW, is kept under the call as decoded
   EXPECT_EQ(cache.entry[1].count, 4);
 }
 
-TEST_F(QrzTest, APortableCallAnsweredAsItsHomeCallMissesEveryTime) {
+TEST_F(QrzTest, APortableCallIsKeptUnderTheCallAsDecoded) {
   LogIn();
-  CallTable batch;
-  batch.count = 1;
-  batch.entry[1] = {"W7XYZ/P", CallerKind::kCq};
   LookupCache cache;
   int32_t lookups = 0;
-  std::string error;
-  LookupWithCache(batch, cache, lookups, error);
-  LookupWithCache(batch, cache, lookups, error);
+  Resolve(cache, lookups, {"W7XYZ/P"});
+  Resolve(cache, lookups, {"W7XYZ/P"});
+  EXPECT_EQ(lookups, 1);
+  EXPECT_EQ(cache.entry[1].call, "W7XYZ/P");
+  EXPECT_EQ(cache.entry[1].name, "Sam Bridger");
+  EXPECT_EQ(cache.entry[1].count, 2);
+}
+
+// A failed lookup is shown for its period and asked again in the next; a dead service
+// costs one request a period, not one per caller.
+TEST_F(QrzTest, AFailedLookupIsNotKeptAndIsAskedAgain) {
+  LogIn();
+  LookupCache cache;
+  int32_t lookups = 0;
+  Fault(QrzFault::kHttpError);
+  Resolve(cache, lookups, {"W1AW", "JA1XGI", "W1AW"});
   EXPECT_EQ(lookups, 2);
-  EXPECT_EQ(cache.entry[1].call, "W7XYZ");
-  EXPECT_EQ(cache.entry[2].call, "W7XYZ");
+  EXPECT_EQ(FailedCalls(cache), (std::vector<std::string>{"W1AWx2", "JA1XGIx1"}));
+  EXPECT_EQ(cache.lastSlot, 0);
+  Fault(QrzFault::kRefuse);
+  Resolve(cache, lookups, {"W1AW", "JA1XGI", "DL5NAM"});
+  EXPECT_EQ(lookups, 3);
+  EXPECT_EQ(FailedCalls(cache), (std::vector<std::string>{"W1AWx1", "JA1XGIx1", "DL5NAMx1"}));
+  Fault(QrzFault::kNone);
+  Resolve(cache, lookups, {"W1AW", "JA1XGI", "DL5NAM"});
+  EXPECT_EQ(lookups, 6);
+  EXPECT_TRUE(cache.failed.empty());
+  EXPECT_EQ(cache.entry[3].name, "Jens Hoffmann");
+}
+
+// Three callers behind a session that cannot be renewed: one box of a few seconds, not
+// three pauses of 1,000 seconds; the next period renews and goes on.
+TEST_F(QrzTest, ARenewalThatFailsMidRunDoesNotFreezeTheMonitor) {
+  Restart(1);
+  LogIn();
+  LookupCache cache;
+  int32_t lookups = 0;
+  Resolve(cache, lookups, {"W1AW"});  // the key expires after it
+  service.options.password = "changed";
+  int64_t slept = SleptMilliseconds();
+  Resolve(cache, lookups, {"JA1XGI", "DL5NAM", "PY2XB"});
+  EXPECT_EQ(lookups, 2);
+  EXPECT_EQ(SleptMilliseconds() - slept, 5000);
+  EXPECT_EQ(TrimBlanks(ScreenRowText(2)), "Error Requesting a QRZ session Key");
+  EXPECT_EQ(FailedCalls(cache), (std::vector<std::string>{"JA1XGIx1", "DL5NAMx1", "PY2XBx1"}));
+  service.options.password = "vane-demo";
+  Resolve(cache, lookups, {"JA1XGI", "DL5NAM"});
+  EXPECT_EQ(FailedCalls(cache), (std::vector<std::string>{"JA1XGIx1"}));  // it met the renewal
+  EXPECT_EQ(cache.entry[2].call, "DL5NAM");
 }
 
 TEST_F(QrzTest, TheRingWrapsAtThe257thMiss) {
@@ -278,7 +392,7 @@ TEST_F(QrzTest, TheLogbookBecomesOneRecordALine) {
   Can("RESULT=OK&COUNT=3&ADIF=&lt;call:5&gt;K1ABC\n&lt;mode:3&gt;FT8\r\n&lt;eor&gt;\n\n"
       "&lt;call:5&gt;W2DEF\n&lt;mode:3&gt;FT8 &amp; more\n&lt;eor&gt;\n\n"
       "&lt;call:5&gt;JA1XX\n=&lt;x:1&gt;y\n&lt;eor&gt;\n\ntrailing text");
-  DownloadLogBook("N0VANE.adi.txt");
+  EXPECT_EQ(Download(), "");
   EXPECT_EQ(Requests().back(), "/api?KEY=A1B2-C3D4-E5F6-0789&ACTION=FETCH");
   EXPECT_EQ(ReadFileBytes("N0VANE.adi.txt"),
             "Download Time Stamp: 03-08-2021 12:34:56\r\n"
@@ -294,7 +408,7 @@ TEST_F(QrzTest, TheLogbookBecomesOneRecordALine) {
 }
 
 TEST_F(QrzTest, TheDoublesLogbookDownloadsWhole) {
-  DownloadLogBook("N0VANE.adi.txt");
+  EXPECT_EQ(Download(), "");
   std::string copy = ReadFileBytes("N0VANE.adi.txt");
   EXPECT_NE(copy.find("\r\n<call:5>K2LYV<mode:3>FT8<band:3>20m<qso_date:8>20210102<dxcc:3>291<app_qrzlog_status:1>C"), std::string::npos);
   EXPECT_EQ(std::count(copy.begin(), copy.end(), '\n'), 9);
@@ -304,18 +418,51 @@ TEST_F(QrzTest, AnEndMarkerAcrossReadsStillClosesTheRecord) {
   std::string head = "RESULT=OK&COUNT=1&ADIF=&lt;call:5&gt;K1ABC&lt;notes:1&gt;";
   std::string padding(65536 - head.size() - 5, 'x');  // the marker straddles the first 64 KiB
   Can(head + padding + "&lt;eor&gt;\n");
-  DownloadLogBook("N0VANE.adi.txt");
+  EXPECT_EQ(Download(), "");
   std::string copy = ReadFileBytes("N0VANE.adi.txt");
   EXPECT_TRUE(EndsWith(copy, "x<eor>\r\n"));
 }
 
 TEST_F(QrzTest, AFailedOrRefusedDownloadKeepsThePreviousCopy) {
-  WriteFile("N0VANE.adi.txt", "previous copy\r\n");
-  glb_QRZLogBookKey = "wrong";
-  DownloadLogBook("N0VANE.adi.txt");
-  EXPECT_EQ(ReadFileBytes("N0VANE.adi.txt"), "previous copy\r\n");
-  StopQrzDouble(service);
-  DownloadLogBook("N0VANE.adi.txt");
-  EXPECT_EQ(ReadFileBytes("N0VANE.adi.txt"), "previous copy\r\n");
-  EXPECT_FALSE(FileExists("N0VANE.adi.txt.new"));
+  const std::string record = "&lt;call:5&gt;K1ABC&lt;eor&gt;\n";
+  struct Case {
+    const char* key;
+    std::string canned;
+    QrzFault fault;
+    const char* error;
+  };
+  for (const Case& c : {Case{"wrong", "", QrzFault::kNone, "the QRZ logbook service said: invalid api key"},
+                        Case{nullptr, "RESULT=OK&COUNT=3&ADIF=" + record + record, QrzFault::kNone,
+                             "the reply was cut short (2 of 3 records)"},
+                        Case{nullptr, "RESULT=OK&ADIF=" + record, QrzFault::kNone, "the reply gave no record count"},
+                        Case{nullptr, "", QrzFault::kHttpError, "the server answered HTTP 503"},
+                        Case{nullptr, "", QrzFault::kRefuse, "Failed to connect"}}) {
+    WriteFile("N0VANE.adi.txt", "previous copy\r\n");
+    glb_QRZLogBookKey = c.key ? c.key : service.options.logbookKey;
+    Can(c.canned);
+    Fault(c.fault);
+    EXPECT_EQ(Download().rfind(c.error, 0), 0u) << c.error;
+    EXPECT_EQ(ReadFileBytes("N0VANE.adi.txt"), "previous copy\r\n") << c.error;
+    EXPECT_FALSE(FileExists("N0VANE.adi.txt.new")) << c.error;
+  }
+}
+
+// The copy goes to a folder on a tiny file system: the disk fills mid-copy.
+TEST_F(QrzTest, AFullDiskKeepsThePreviousCopyWhole) {
+  std::string small = folder.File("small");
+  mkdir(small.c_str(), 0700);
+  if (geteuid() != 0 || system(("mount -t tmpfs -o size=8k tmpfs " + small + " 2>/dev/null").c_str()) != 0)
+    GTEST_SKIP() << "mounting a small file system needs root";
+  WriteFile(small + "/N0VANE.adi.txt", "previous copy\r\n");
+  std::string records;
+  for (int i = 0; i < 400; ++i) records += "&lt;call:5&gt;K" + std::to_string(1000 + i) + "&lt;notes:20&gt;twenty bytes of notes&lt;eor&gt;\n";
+  Can("RESULT=OK&COUNT=400&ADIF=" + records);
+  std::string error;
+  DownloadLogBook(small + "/N0VANE.adi.txt", error);
+  std::string copy = ReadFileBytes(small + "/N0VANE.adi.txt");
+  bool leftover = FileExists(small + "/N0VANE.adi.txt.new");
+  system(("umount " + small).c_str());
+  EXPECT_NE(error.find("No space left on device"), std::string::npos) << error;
+  EXPECT_EQ(copy, "previous copy\r\n");
+  EXPECT_FALSE(leftover);
 }

@@ -1,8 +1,11 @@
 // Requests to the QRZ services and the reading of their replies.
 #include "monitor/qrz/reply.h"
 
+#include <cctype>
+
 #include "common/files.h"
 #include "common/text.h"
+#include "common/unicode.h"
 #include "monitor/globals.h"
 #include "platform/download.h"
 #include "platform/environment.h"
@@ -20,16 +23,30 @@ std::string QrzXmlBase() { return SettingOr("DXVANE_QRZ_XML_URL", "https://xmlda
 
 std::string QrzLogbookBase() { return SettingOr("DXVANE_QRZ_LOGBOOK_URL", "https://logbook.qrz.com"); }
 
-bool RequestToTempFile(const std::string& address) {
-  return DownloadToFile(address.substr(0, kMaxAddressLength), glb_TempFileName);
+std::string PercentEncoded(const std::string& value) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string encoded;
+  for (char c : value) {
+    unsigned char byte = static_cast<unsigned char>(c);
+    if (std::isalnum(byte) && byte < 0x80) encoded += c;
+    else if (c == '-' || c == '.' || c == '_' || c == '~') encoded += c;
+    else encoded += {'%', kHex[byte >> 4], kHex[byte & 15]};
+  }
+  return encoded;
 }
 
-void FetchReply(const std::string& address, std::string& reply) {
+DownloadStatus RequestToTempFile(const std::string& address, std::string& failure) {
+  return DownloadToFile(address.substr(0, kMaxAddressLength), glb_TempFileName, failure);
+}
+
+DownloadStatus FetchReply(const std::string& address, std::string& reply, std::string& failure) {
   reply.clear();
-  if (!RequestToTempFile(address)) return;
+  DownloadStatus status = RequestToTempFile(address, failure);
+  if (status != DownloadStatus::kDone) return status;
   TextFile file;
   if (OpenForReading(file, glb_TempFileName, FileShare::kExclusive)) ReadReplyLine(file, reply);
   CloseFile(file);
+  return status;
 }
 
 bool MarkedValue(const std::string& reply, const std::string& opening, const std::string& closing, std::string& value) {
@@ -44,4 +61,61 @@ bool MarkedValue(const std::string& reply, const std::string& opening, const std
 
 bool TagValue(const std::string& reply, const std::string& tag, std::string& value) {
   return MarkedValue(reply, "<" + tag + ">", "</" + tag + ">", value);
+}
+
+namespace {
+
+struct NamedEntity {
+  const char* name;
+  char character;
+};
+
+constexpr NamedEntity kNamedEntities[] = {{"amp", '&'}, {"lt", '<'}, {"gt", '>'}, {"quot", '"'}, {"apos", '\''}};
+
+// The character a numeric reference such as "#233" or "#xE9" names; 0 when it names none.
+char32_t NumericReference(const std::string& name) {
+  bool hex = name.size() > 2 && (name[1] == 'x' || name[1] == 'X');
+  std::string digits = name.substr(hex ? 2 : 1);
+  if (digits.empty() || digits.size() > 8) return 0;
+  char32_t value = 0;
+  for (char c : digits) {
+    int digit = std::isdigit(static_cast<unsigned char>(c)) ? c - '0'
+                : hex && std::isxdigit(static_cast<unsigned char>(c)) ? std::tolower(c) - 'a' + 10
+                                                                      : -1;
+    if (digit < 0) return 0;
+    value = value * (hex ? 16 : 10) + static_cast<char32_t>(digit);
+  }
+  bool surrogate = value >= 0xD800 && value <= 0xDFFF;
+  return value > 0x10FFFF || surrogate ? 0 : value;
+}
+
+// Appends what the reference name (between "&" and ";") stands for; false when it names nothing.
+bool AppendReference(const std::string& name, bool utf8, std::string& out) {
+  for (const NamedEntity& entity : kNamedEntities) {
+    if (name != entity.name) continue;
+    out += entity.character;
+    return true;
+  }
+  char32_t character = name.size() > 1 && name[0] == '#' ? NumericReference(name) : 0;
+  if (character == 0 || (!utf8 && character > 0xFF)) return false;
+  if (utf8) AppendUtf8(out, character);
+  else out += static_cast<char>(character);
+  return true;
+}
+
+}  // namespace
+
+std::string DecodeXmlText(const std::string& text) {
+  if (text.find('&') == std::string::npos) return text;
+  bool utf8 = IsValidUtf8(text);
+  std::string out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    size_t end = text[i] == '&' ? text.find(';', i) : std::string::npos;
+    if (end != std::string::npos && end - i <= 10 && AppendReference(text.substr(i + 1, end - i - 1), utf8, out)) {
+      i = end;
+      continue;
+    }
+    out += text[i];
+  }
+  return out;
 }

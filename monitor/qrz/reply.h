@@ -4,19 +4,28 @@
 
 #include <string>
 
+#include "platform/download.h"
+
 inline constexpr size_t kMaxAddressLength = 255;
 
 // Base addresses of the two services, from DXVANE_QRZ_XML_URL and DXVANE_QRZ_LOGBOOK_URL.
 std::string QrzXmlBase();
 std::string QrzLogbookBase();
+// A value fit to stand in a query: every byte but the unreserved ones (letters, digits,
+// "-", ".", "_", "~") as %XX, so that "&", ";", "#", "+", "%" and blanks arrive as typed.
+std::string PercentEncoded(const std::string& value);
 // Sends the address (cut to 255 characters) and downloads the reply into glb_TempFileName.
-// False when the request failed; the temporary file then holds nothing to be read.
-bool RequestToTempFile(const std::string& address);
+// Anything but kDone: the temporary file holds nothing to be read, failure says why.
+DownloadStatus RequestToTempFile(const std::string& address, std::string& failure);
 // Requests the address and reads the reply's first line (up to a CR; line feeds stay).
 // A failed request gives an empty reply, never the previous one.
-void FetchReply(const std::string& address, std::string& reply);
+DownloadStatus FetchReply(const std::string& address, std::string& reply, std::string& failure);
 // The text from the first opening marker up to the first closing marker, every opening
 // marker removed and blanks stripped. False when the opening marker is absent.
 bool MarkedValue(const std::string& reply, const std::string& opening, const std::string& closing, std::string& value);
 // The value of the element <tag>...</tag>, found as MarkedValue finds it.
 bool TagValue(const std::string& reply, const std::string& tag, std::string& value);
+// XML text with its references decoded: &amp; &lt; &gt; &quot; &apos; and numeric ones
+// (&#233; &#xE9;), written as UTF-8 into UTF-8 text and as a byte into ISO-8859-1 text.
+// A reference that names no character stays as it is.
+std::string DecodeXmlText(const std::string& text);

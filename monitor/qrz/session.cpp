@@ -1,6 +1,8 @@
 // Opening a QRZ XML session.
 #include "monitor/qrz/session.h"
 
+#include <iterator>
+
 #include "common/text.h"
 #include "monitor/globals.h"
 #include "monitor/qrz/reply.h"
@@ -10,50 +12,83 @@
 namespace {
 
 constexpr int kErrorPauseMilliseconds = 1000000;
+constexpr int kRenewalErrorPauseMilliseconds = 5000;  // long enough to read, short of a period
 
 // " *", sixty characters of text and "*": 63 in all, like every line of the frame.
 std::string FramedLine(const std::string& text) { return " *" + FitLeft(" " + text, 60) + "*"; }
 
+// What the service and the settings say is printed as text from outside: no byte of it
+// can act on the terminal.
 void ShowErrorBox(const std::string& errorText) {
   const std::string stars = " " + std::string(62, '*');
+  const std::string quoted[] = {errorText, glb_QRZAccountName, glb_QRZMagicWord};
+  const std::string lines[] = {
+      "",
+      "              Error Requesting a QRZ session Key",
+      "         The Error Message is: ",
+      "           glb_QRZAccountName: ",
+      "             glb_QRZMagicWord: ",
+      "",
+      stars,
+      FramedLine("QRZ site may be down or your internet connection is down."),
+      FramedLine("Or you are using an invalid account name and/or password."),
+      FramedLine("Or you may not have an XML enabled QRZ account.  Go to:"),
+      FramedLine("www.qrz.com/page/xml_data.html to confirm you account."),
+      FramedLine(""),
+      FramedLine("If you have ruled out all of the above then email me and"),
+      FramedLine("include the Error Message in your email.  My email"),
+      FramedLine("address is: support@dxvane.org"),
+      FramedLine(""),
+      FramedLine("        <<< Please terminate the program now >>>"),
+      stars,
+      "",
+  };
   ConsoleClear();
-  for (const std::string& line : {
-           std::string(),
-           std::string("              Error Requesting a QRZ session Key"),
-           "         The Error Message is: " + errorText,
-           "           glb_QRZAccountName: " + glb_QRZAccountName,
-           "             glb_QRZMagicWord: " + glb_QRZMagicWord,
-           std::string(),
-           stars,
-           FramedLine("QRZ site may be down or your internet connection is down."),
-           FramedLine("Or you are using an invalid account name and/or password."),
-           FramedLine("Or you may not have an XML enabled QRZ account.  Go to:"),
-           FramedLine("www.qrz.com/page/xml_data.html to confirm you account."),
-           FramedLine(""),
-           FramedLine("If you have ruled out all of the above then email me and"),
-           FramedLine("include the Error Message in your email.  My email"),
-           FramedLine("address is: support@dxvane.org"),
-           FramedLine(""),
-           FramedLine("        <<< Please terminate the program now >>>"),
-           stars,
-           std::string(),
-       })
-    ConsolePrintLine(line);
+  for (size_t i = 0; i < std::size(lines); ++i) {
+    ConsolePrint(lines[i]);
+    if (i >= 2 && i <= 4) ConsolePrintText(quoted[i - 2]);
+    ConsoleNewLine();
+  }
+}
+
+// The key from the reply; false with errorText set when none came.
+bool KeyFromReply(DownloadStatus status, const std::string& failure, const std::string& reply, std::string& key,
+                  std::string& errorText) {
+  if (status != DownloadStatus::kDone) {
+    errorText = failure;
+    return false;
+  }
+  // A reply with both an error and a key is an error.
+  if (MarkedValue(reply, "<Error>", "</Error>", errorText)) {
+    if (errorText.empty()) errorText = kNoReply;
+    return false;
+  }
+  std::string value;
+  if (!MarkedValue(reply, "<Key>", "</Key>", value) || value.empty()) {
+    errorText = kNoReply;
+    return false;
+  }
+  key = value;
+  return true;
+}
+
+void RequestSessionKey(std::string& key, std::string& errorText, int pauseMilliseconds) {
+  errorText.clear();
+  std::string reply, failure;
+  DownloadStatus status = FetchReply(QrzXmlBase() + "/xml/current/?username=" + PercentEncoded(glb_QRZAccountName) +
+                                         ";password=" + PercentEncoded(glb_QRZMagicWord) + ";agent=QQQv2",
+                                     reply, failure);
+  if (KeyFromReply(status, failure, reply, key, errorText)) return;
+  ShowErrorBox(errorText);
+  SleepMilliseconds(pauseMilliseconds);
 }
 
 }  // namespace
 
 void GetSessionKey(std::string& key, std::string& errorText) {
-  errorText.clear();
-  std::string reply;
-  FetchReply(QrzXmlBase() + "/xml/current/?username=" + glb_QRZAccountName + ";password=" + glb_QRZMagicWord +
-                 ";agent=QQQv2",
-             reply);
-  // A reply with both an error and a key is an error.
-  if (MarkedValue(reply, "<Error>", "</Error>", errorText)) {
-    ShowErrorBox(errorText);
-    SleepMilliseconds(kErrorPauseMilliseconds);
-    return;
-  }
-  if (!MarkedValue(reply, "<Key>", "</Key>", key)) key.clear();
+  RequestSessionKey(key, errorText, kErrorPauseMilliseconds);
+}
+
+void RenewSessionKey(std::string& key, std::string& errorText) {
+  RequestSessionKey(key, errorText, kRenewalErrorPauseMilliseconds);
 }

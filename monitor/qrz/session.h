@@ -3,7 +3,13 @@
 
 #include <string>
 
+inline constexpr const char* kNoReply = "no reply from the QRZ service";
+
 // Asks for a new key with the account and password. On success key holds it and errorText
-// is empty; on a service error the error box is shown, the program pauses 1,000 seconds
-// so that the user ends it, and errorText holds the message; key is left as it was.
+// is empty. When no key came (a service error, a failed request, a reply without a key) the
+// error box is shown, the program pauses 1,000 seconds so that the user ends it, and
+// errorText says what happened; key is left as it was.
 void GetSessionKey(std::string& key, std::string& errorText);
+// The same while monitoring: a failed renewal shows the error box for a few seconds only,
+// so that the monitor goes on and tries again in the next period.
+void RenewSessionKey(std::string& key, std::string& errorText);

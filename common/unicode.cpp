@@ -1,0 +1,95 @@
+// Decoding and fitting text that comes from outside.
+#include "common/unicode.h"
+
+namespace {
+
+// The length of the UTF-8 sequence that starts at text[at] and the character it holds;
+// 0 when it is not a well-formed sequence (overlong forms and surrogates included).
+size_t Utf8Sequence(const std::string& text, size_t at, char32_t& character) {
+  unsigned char lead = static_cast<unsigned char>(text[at]);
+  if (lead < 0x80) {
+    character = lead;
+    return 1;
+  }
+  size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 0;
+  if (length == 0 || lead > 0xF4 || at + length > text.size()) return 0;
+  character = lead & (0x7F >> length);
+  for (size_t i = 1; i < length; ++i) {
+    unsigned char next = static_cast<unsigned char>(text[at + i]);
+    if ((next & 0xC0) != 0x80) return 0;
+    character = (character << 6) | (next & 0x3F);
+  }
+  static constexpr char32_t kSmallest[] = {0, 0, 0x80, 0x800, 0x10000};
+  bool surrogate = character >= 0xD800 && character <= 0xDFFF;
+  if (character < kSmallest[length] || character > 0x10FFFF || surrogate) return 0;
+  return length;
+}
+
+}  // namespace
+
+bool IsValidUtf8(const std::string& text) {
+  char32_t character;
+  for (size_t at = 0; at < text.size();) {
+    size_t length = Utf8Sequence(text, at, character);
+    if (length == 0) return false;
+    at += length;
+  }
+  return true;
+}
+
+std::u32string DecodeCharacters(const std::string& text) {
+  std::u32string characters;
+  characters.reserve(text.size());
+  if (!IsValidUtf8(text)) {
+    for (char byte : text) characters += static_cast<unsigned char>(byte);
+    return characters;
+  }
+  char32_t character;
+  for (size_t at = 0; at < text.size(); at += Utf8Sequence(text, at, character)) {
+    Utf8Sequence(text, at, character);
+    characters += character;
+  }
+  return characters;
+}
+
+void AppendUtf8(std::string& out, char32_t c) {
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    out += static_cast<char>(0xC0 | (c >> 6));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    out += static_cast<char>(0xE0 | (c >> 12));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (c >> 18));
+    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
+std::string EncodeUtf8(const std::u32string& characters) {
+  std::string out;
+  out.reserve(characters.size());
+  for (char32_t c : characters) AppendUtf8(out, c);
+  return out;
+}
+
+std::string FitCharactersLeft(const std::string& text, int width) {
+  if (width <= 0) return "";
+  std::u32string characters = DecodeCharacters(text);
+  characters.resize(static_cast<size_t>(width), U' ');
+  return EncodeUtf8(characters);
+}
+
+std::string FirstCharacters(const std::string& utf8, size_t count) {
+  size_t at = 0;
+  char32_t character;
+  for (size_t n = 0; n < count && at < utf8.size(); ++n) {
+    size_t length = Utf8Sequence(utf8, at, character);
+    at += length == 0 ? 1 : length;
+  }
+  return utf8.substr(0, at);
+}
