@@ -51,14 +51,14 @@ bool ActOn(Field& field, int32_t code, int32_t extraExitCode) {
   else if (code == kKeyRight) field.cursor = std::min(last, field.cursor + 1);
   else if (code == kKeyHome) field.cursor = 0;
   else if (code == kKeyEnd) field.cursor = last;
-  else if (code > 255 || code < 32) ConsoleBeep();  // refused characters arrive here as 0
+  else if (code > 126 || code < 32) ConsoleBeep();  // refused characters arrive as 0; the fields hold ASCII
   else Type(field, static_cast<char>(code));
   return false;
 }
 
 void ShowField(const Field& field, int32_t row, int32_t column) {
   ConsoleLocate(row, column);
-  ConsolePrint(field.buffer);
+  ConsolePrintText(field.buffer);  // a value read from Config.ini may hold anything
   ConsoleLocate(row, column + field.cursor);
   ConsoleSetCursorHeight(field.insert ? 90 : 10);
   ConsoleShowCursor(true);
@@ -69,6 +69,7 @@ void ShowField(const Field& field, int32_t row, int32_t column) {
 int32_t KeyCode(const std::string& keyText) {
   if (keyText.empty()) return 0;
   if (keyText.size() >= 2 && keyText[0] == '\0') return 256 * static_cast<unsigned char>(keyText[1]);
+  if (keyText.size() >= 2) return kKeyUnrecognised;
   return static_cast<unsigned char>(keyText[0]);
 }
 
@@ -101,6 +102,7 @@ void EditField(std::string& value, const int32_t& width, const int32_t& row, con
   ConsoleShowCursor(false);
   ConsoleLocate(row, column);
   ConsoleSetColour(kLightGrey, kBlue);
-  ConsolePrintLine(FitLeft(value, width));
+  ConsolePrintText(FitLeft(value, width));
+  ConsoleNewLine();
   ConsoleLocate(row, column);
 }

@@ -10,6 +10,9 @@ inline constexpr int32_t kKeyUp = 0x4800, kKeyDown = 0x5000, kKeyPageUp = 0x4900
                          kKeyLeft = 0x4B00, kKeyRight = 0x4D00, kKeyHome = 0x4700, kKeyEnd = 0x4F00,
                          kKeyInsert = 0x5200, kKeyDelete = 0x5300, kKeyEnter = 13, kKeyBackspace = 8, kKeyTab = 9,
                          kKeyEsc = 27;
+// A key the field has no use for that is more than one byte: a UTF-8 character, Alt+key, an
+// unknown escape sequence.
+inline constexpr int32_t kKeyUnrecognised = 0x10000;
 
 int32_t KeyCode(const std::string& keyText);
 

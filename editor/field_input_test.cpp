@@ -87,6 +87,14 @@ TEST(EditField, EndsTrimmedUnlessEsc) {
     EXPECT_EQ(Typed("A", 2, {key}).exitKey, KeyCode(key));
 }
 
+// Alt+5 or an accented letter is one key the field refuses: a beep, nothing stored, and the
+// field goes on.
+TEST(EditField, RefusesKeysThatAreNotAscii) {
+  ResetVirtualConsole();
+  EXPECT_EQ(Typed("", 10, {"a", "\x1b" "5", "\xC3\xA9", "\xE9", "\x1b[99~", "b", "\r"}).value, "ab");
+  EXPECT_EQ(TheConsole().beeps, 4);
+}
+
 TEST(EditField, UpperCasesTypedKeys) {
   EXPECT_EQ(Typed("", 10, {"k", "1", "a", "b", "c", "\r"}, "", 1).value, "K1ABC");
   EXPECT_EQ(Typed("", 10, {"k", "\r"}, "", 0).value, "k");

@@ -27,9 +27,9 @@ struct PollLines {
 
 void ReportOpenFailure(const std::string& allTxtPath, int errorNumber, std::string& errorText) {
   errorText = ErrorReport(errorNumber);
-  ConsolePrintLine(errorText + " " + allTxtPath);
-  ConsolePrintLine("Press Any Key to Continue");
-  ConsoleWaitKey();
+  ConsolePrintText(errorText + " " + allTxtPath);
+  ConsoleNewLine();
+  ConsolePressAnyKey();
 }
 
 bool EndsField(char c) { return c == '\r' || c == '\n' || c == ',' || c == kCtrlZ; }

@@ -30,7 +30,7 @@ struct RowLook {
   const char* sound = nullptr;
 };
 
-int ClockSeconds() { return TextToWholeNumber(Right(ClockTimeText(), 2)); }
+int ClockSeconds(const ClockReading& reading) { return TextToWholeNumber(Right(reading.time, 2)); }
 
 void DrawProgress(int progress) {
   ConsoleLocate(kStatusRow, kProgressColumn);
@@ -84,7 +84,8 @@ void PrintAt(int row, int column, const std::string& text) {
 }
 
 std::string RunTimeText(const MonitorState& state) {
-  std::string time = ClockTimeText(), date = ClockDateText();
+  ClockReading now = ReadClock();
+  std::string time = now.time, date = now.date;
   // The counts wrap in 2048; their difference stays right.
   int32_t elapsed = static_cast<int32_t>(static_cast<uint32_t>(DateTimeToSeconds(time, date)) -
                                          static_cast<uint32_t>(state.startSeconds));
@@ -133,16 +134,18 @@ void RefreshWorkedList(MonitorState& state) {
 }  // namespace
 
 void WaitForSlotBoundary() {
-  int start = ClockSeconds();
+  int start = ClockSeconds(ReadClock());
   int shown = INT32_MIN;
   bool boundary = false;
   do {
-    int seconds = ClockSeconds();
+    ClockReading now = ReadClock();
+    int seconds = ClockSeconds(now);
     boundary = seconds % kSlotSeconds == 0;
     int progress = 1 + seconds - start;
     if (progress != shown) DrawProgress(progress);  // the screen is the same, the traffic is not
     shown = progress;
-    SleepMilliseconds(2);
+    // Nothing can change before the clock's next second: sleep until it begins.
+    SleepMilliseconds(boundary ? 2 : 1000 - now.millisecond);
   } while (!boundary);
 }
 
@@ -177,6 +180,7 @@ bool PollPeriod(MonitorState& state) {
   DrawScreen(state);
 
   SleepMilliseconds(700);
+  CollectFinishedSounds();
   RefreshWorkedList(state);
   return true;
 }

@@ -35,6 +35,7 @@ bool WantsLogBook() {
   ConsoleLocate(21, 48);
   ConsoleSetColour(kYellow, kRed);
   ConsolePrintLine("Do you want to download your QRZ Log Book?");
+  ConsoleDiscardKeys();
   std::string key = UpperCase(ConsoleWaitKey());
   ConsoleSetColour(kBlack, kWhite);
   ConsoleClear();
@@ -53,7 +54,8 @@ void NoteDecodeFileEnd(MonitorState& state) {
 }
 
 int32_t SecondsNow() {
-  std::string time = ClockTimeText(), date = ClockDateText();
+  ClockReading now = ReadClock();
+  std::string time = now.time, date = now.date;
   return DateTimeToSeconds(time, date);
 }
 
@@ -78,8 +80,7 @@ bool ClaimTempFile(std::string& errorText) {
   errorText = ErrorReport(errorNumber);
   ConsolePrintText(errorText + " " + glb_TempFileName + ": it belongs to someone else or cannot be replaced");
   ConsoleNewLine();
-  ConsolePrintLine("Press Any Key to Continue");
-  ConsoleWaitKey();
+  ConsolePressAnyKey();
   return false;
 }
 
@@ -129,7 +130,8 @@ bool StartUp(MonitorState& state) {
 }
 
 std::string Terminate() {
-  std::string line = "Program terminated at " + ClockDateText() + " " + ClockTimeText();
+  ClockReading now = ReadClock();
+  std::string line = "Program terminated at " + now.date + " " + now.time;
   ConsoleClear();
   ConsolePrintLine(line);
   return line;

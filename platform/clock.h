@@ -3,9 +3,16 @@
 
 #include <string>
 
-// "hh:mm:ss", 24-hour local time.
-std::string ClockTimeText();
-// "MM-DD-YYYY", local date.
-std::string ClockDateText();
+struct ClockReading {
+  std::string date;  // "MM-DD-YYYY"
+  std::string time;  // "hh:mm:ss", 24-hour
+  int millisecond = 0;
+};
+
+// The local date and time from one reading of the clock, so that midnight cannot fall
+// between the date and the time.
+ClockReading ReadClock();
+inline std::string ClockTimeText() { return ReadClock().time; }
+inline std::string ClockDateText() { return ReadClock().date; }
 // Flushes the console first, so that a whole frame is on screen while we sleep.
 void SleepMilliseconds(int milliseconds);

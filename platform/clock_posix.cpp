@@ -6,22 +6,16 @@
 
 #include "platform/console.h"
 
-namespace {
-
-std::string FormatNow(const char* format) {
-  std::time_t now = std::time(nullptr);
+ClockReading ReadClock() {
+  timespec now{};
+  clock_gettime(CLOCK_REALTIME, &now);
   std::tm local{};
-  localtime_r(&now, &local);
-  char text[32];
-  std::strftime(text, sizeof text, format, &local);
-  return text;
+  localtime_r(&now.tv_sec, &local);
+  char date[16], time[16];
+  std::strftime(date, sizeof date, "%m-%d-%Y", &local);
+  std::strftime(time, sizeof time, "%H:%M:%S", &local);
+  return {date, time, static_cast<int>(now.tv_nsec / 1000000)};
 }
-
-}  // namespace
-
-std::string ClockTimeText() { return FormatNow("%H:%M:%S"); }
-
-std::string ClockDateText() { return FormatNow("%m-%d-%Y"); }
 
 void SleepMilliseconds(int milliseconds) {
   ConsoleFlush();

@@ -30,8 +30,7 @@ int64_t VirtualClockMilliseconds() { return nowMilliseconds; }
 void SetSleepHook(std::function<void()> hook) { sleepHook = std::move(hook); }
 int64_t SleptMilliseconds() { return slept; }
 
-std::string ClockTimeText() { return Format("%H:%M:%S"); }
-std::string ClockDateText() { return Format("%m-%d-%Y"); }
+ClockReading ReadClock() { return {Format("%m-%d-%Y"), Format("%H:%M:%S"), static_cast<int>(nowMilliseconds % 1000)}; }
 
 void SleepMilliseconds(int milliseconds) {
   nowMilliseconds += milliseconds;

@@ -10,7 +10,10 @@ enum ConsoleColour { kBlack = 0, kBlue = 1, kRed = 4, kLightGrey = 7, kLightGree
 inline constexpr int kScreenColumns = 140;
 inline constexpr int kScreenRows = 43;
 
-// Takes the console for the program: raw keys, restored on every way out.
+// True when both the keyboard and the screen are a terminal (a person is there).
+bool ConsoleIsTerminal();
+// Takes the console for the program: raw keys, restored on every way out (an end, Ctrl+C, a
+// closed terminal); Ctrl+Z gives the terminal back and fg takes it again, redrawn.
 void ConsoleOpen();
 void ConsoleSetTitle(const std::string& title);
 // A second screen buffer, made active (the terminal's alternate screen).
@@ -40,7 +43,15 @@ inline void ConsolePrintLine(const std::string& text) {
 // Waits for one key press (polling every 20 ms); a plain key is one byte, an extended
 // key is byte 0 followed by its scan code.
 std::string ConsoleWaitKey();
+// Throws away keys typed so far, so that none answers the question about to be asked.
+void ConsoleDiscardKeys();
 void ConsoleBeep();
+// "Press Any Key to Continue": a key typed after it goes on, never one typed minutes before.
+inline void ConsolePressAnyKey() {
+  ConsolePrintLine("Press Any Key to Continue");
+  ConsoleDiscardKeys();
+  ConsoleWaitKey();
+}
 // Sends what was written so far; called before every key wait and every sleep.
 void ConsoleFlush();
 // Gives the terminal back as it was.

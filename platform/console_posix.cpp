@@ -1,37 +1,54 @@
 // The console on a POSIX terminal: ANSI sequences, raw keys, the alternate screen.
-// Output is gathered and written once per frame so that a redraw never flickers.
+// What the screen holds is kept as a grid of cells apart from the bytes that reach the
+// terminal: output is gathered and written once per frame so that a redraw never flickers,
+// and after Ctrl+Z and fg the whole screen is drawn again from the grid.
 #include "platform/console.h"
 
+#include <langinfo.h>
 #include <poll.h>
-#include <strings.h>
 #include <signal.h>
+#include <strings.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <climits>
 #include <clocale>
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
-#include <langinfo.h>
 
 #include "common/unicode.h"
 #include "platform/files.h"
 #include "platform/keys.h"
+#include "platform/sound.h"
 
 namespace {
+
+struct Cell {
+  char32_t ch = U' ';
+  int foreground = kLightGrey;
+  int background = kBlack;
+};
 
 struct Terminal {
   bool opened = false;
   bool raw = false;
   bool utf8 = false;
   termios saved{};
+  termios rawMode{};
   std::string output;
   std::string pendingKeys;
+  std::string title;
+  bool secondBuffer = false;
+  bool cursorVisible = true;
+  int cursorHeight = 0;  // 0 until the program sets it: the terminal's own shape
   int row = 1, column = 1;
+  int foreground = kLightGrey, background = kBlack;
   int terminalRows = kScreenRows, terminalColumns = kScreenColumns;
   int wantedRows = 0, wantedColumns = 0;
+  Cell cells[kScreenRows][kScreenColumns];
 };
 
 Terminal terminal;
@@ -39,11 +56,18 @@ Terminal terminal;
 // Written as they stand from a signal handler, so they must be complete beforehand.
 constexpr char kRestoreSequence[] = "\x1b[0m\x1b[?25h\x1b[0 q\x1b[?7h";
 constexpr char kLeaveSecondBuffer[] = "\x1b[?1049l";
-volatile sig_atomic_t usingSecondBuffer = 0;
+constexpr char kPopTitle[] = "\x1b[23;0t";
+volatile sig_atomic_t screenTaken = 0;  // the alternate screen is showing
+volatile sig_atomic_t titlePushed = 0;  // the terminal holds the user's title on its stack
+volatile sig_atomic_t rawTaken = 0;     // the terminal is in our raw mode
+volatile sig_atomic_t resumed = 0;      // back from Ctrl+Z: take the terminal again and redraw
 
 void WriteAll(const char* data, size_t size) {
   while (size > 0) {
     ssize_t written = write(STDOUT_FILENO, data, size);
+    if (written < 0 && errno == EINTR) continue;
+    // The terminal went away (a closed window, a dropped SSH link): end as on a hang-up.
+    if (written < 0 && errno == EIO) raise(SIGHUP);
     if (written <= 0) return;
     data += written;
     size -= static_cast<size_t>(written);
@@ -52,16 +76,47 @@ void WriteAll(const char* data, size_t size) {
 
 void RestoreTerminal() {
   WriteAll(kRestoreSequence, sizeof kRestoreSequence - 1);
-  if (usingSecondBuffer) WriteAll(kLeaveSecondBuffer, sizeof kLeaveSecondBuffer - 1);
-  usingSecondBuffer = 0;
-  if (terminal.raw) tcsetattr(STDIN_FILENO, TCSAFLUSH, &terminal.saved);
+  if (screenTaken) WriteAll(kLeaveSecondBuffer, sizeof kLeaveSecondBuffer - 1);
+  if (titlePushed) WriteAll(kPopTitle, sizeof kPopTitle - 1);
+  screenTaken = 0;
+  titlePushed = 0;
+  if (rawTaken) tcsetattr(STDIN_FILENO, TCSAFLUSH, &terminal.saved);
+  rawTaken = 0;
 }
 
-void OnSignal(int signalNumber) {
+void OnEndingSignal(int signalNumber) {
   RestoreTerminal();
-  RemoveUnfinishedFile();  // a half-written logbook copy must not be left behind
+  RemoveUnfinishedFile();  // a half-written copy must not be left behind
+  EndSoundNow();
   signal(signalNumber, SIG_DFL);
-  raise(signalNumber);
+  raise(signalNumber);  // delivered when the handler returns
+}
+
+// Ctrl+Z: the terminal goes back as it was, we stop; fg: we take it again (ConsoleFlush).
+void OnStopSignal(int) {
+  int savedErrno = errno;
+  RestoreTerminal();
+  signal(SIGTSTP, SIG_DFL);
+  sigset_t stop;
+  sigemptyset(&stop);
+  sigaddset(&stop, SIGTSTP);
+  sigprocmask(SIG_UNBLOCK, &stop, nullptr);
+  raise(SIGTSTP);  // stops here until fg
+  struct sigaction action {};
+  action.sa_handler = OnStopSignal;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGTSTP, &action, nullptr);
+  resumed = 1;
+  errno = savedErrno;
+}
+
+void CatchSignals() {
+  struct sigaction action {};
+  sigemptyset(&action.sa_mask);
+  action.sa_handler = OnEndingSignal;
+  for (int signalNumber : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) sigaction(signalNumber, &action, nullptr);
+  action.sa_handler = OnStopSignal;
+  sigaction(SIGTSTP, &action, nullptr);
 }
 
 // The terminal's character set is the locale's, whatever its name is spelt like.
@@ -69,6 +124,20 @@ bool LocaleIsUtf8() {
   std::setlocale(LC_CTYPE, "");
   const char* codeset = nl_langinfo(CODESET);
   return codeset && (strcasecmp(codeset, "UTF-8") == 0 || strcasecmp(codeset, "UTF8") == 0);
+}
+
+void TakeRawMode() {
+  if (!isatty(STDIN_FILENO)) return;
+  if (!terminal.raw) {
+    if (tcgetattr(STDIN_FILENO, &terminal.saved) != 0) return;
+    terminal.rawMode = terminal.saved;
+    terminal.rawMode.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO | IEXTEN);  // ISIG stays: Ctrl+C ends us
+    terminal.rawMode.c_iflag &= ~static_cast<tcflag_t>(IXON | ICRNL);
+    terminal.rawMode.c_cc[VMIN] = 0;
+    terminal.rawMode.c_cc[VTIME] = 0;
+  }
+  terminal.raw = tcsetattr(STDIN_FILENO, TCSAFLUSH, &terminal.rawMode) == 0;
+  rawTaken = terminal.raw;
 }
 
 // The bytes that show character c in one cell: UTF-8, or the locale's own single byte.
@@ -98,14 +167,24 @@ void ReadTerminalSize() {
 
 void Append(const std::string& text) { terminal.output += text; }
 
-void MoveTerminalCursor() {
-  Append("\x1b[" + std::to_string(terminal.row) + ";" + std::to_string(terminal.column) + "H");
+std::string CursorTo(int row, int column) {
+  return "\x1b[" + std::to_string(row) + ";" + std::to_string(column) + "H";
 }
+
+void MoveTerminalCursor() { Append(CursorTo(terminal.row, terminal.column)); }
 
 int AnsiColour(int console) {
   // The console palette orders its bits blue, green, red; ANSI orders them red, green, blue.
   return ((console & 1) << 2) | (console & 2) | ((console & 4) >> 2);
 }
+
+std::string ColourSequence(int foreground, int background) {
+  int fg = (foreground & 8 ? 90 : 30) + AnsiColour(foreground & 7);
+  int bg = (background & 8 ? 100 : 40) + AnsiColour(background & 7);
+  return "\x1b[0;" + std::to_string(fg) + ";" + std::to_string(bg) + "m";
+}
+
+std::string CursorShape(int height) { return height == 0 ? "\x1b[0 q" : height >= 50 ? "\x1b[2 q" : "\x1b[4 q"; }
 
 bool Visible(int row, int column) {
   return row <= terminal.terminalRows && column <= terminal.terminalColumns;
@@ -122,12 +201,53 @@ void AppendSizeNotice() {
   Append("\x1b" "7\x1b[" + std::to_string(terminal.terminalRows) + ";1H\x1b[0;7m" + notice + "\x1b[0m\x1b" "8");
 }
 
+void AppendTitle() {
+  if (terminal.title.empty()) return;
+  if (!titlePushed) Append("\x1b[22;0t");  // the user's title, given back at the end
+  titlePushed = 1;
+  Append("\x1b]0;" + terminal.title + "\x07");
+}
+
+// The whole screen from the grid, after fg: whatever the terminal showed meanwhile is gone.
+std::string Repaint() {
+  std::string frame = terminal.secondBuffer ? "\x1b[?1049h" : "";
+  frame += "\x1b[?7l\x1b[?25l";
+  int fg = -1, bg = -1;
+  for (int r = 1; r <= std::min(kScreenRows, terminal.terminalRows); ++r) {
+    frame += CursorTo(r, 1);
+    for (int c = 1; c <= std::min(kScreenColumns, terminal.terminalColumns); ++c) {
+      const Cell& cell = terminal.cells[r - 1][c - 1];
+      if (cell.foreground != fg || cell.background != bg) frame += ColourSequence(cell.foreground, cell.background);
+      fg = cell.foreground;
+      bg = cell.background;
+      frame += CellBytes(cell.ch);
+    }
+  }
+  frame += ColourSequence(terminal.foreground, terminal.background) + CursorShape(terminal.cursorHeight);
+  frame += CursorTo(terminal.row, std::min(terminal.column, kScreenColumns));
+  if (terminal.cursorVisible) frame += "\x1b[?25h";
+  return frame;
+}
+
+void TakeTerminalAgain() {
+  resumed = 0;
+  TakeRawMode();
+  ReadTerminalSize();
+  terminal.output.clear();  // what it held is in the grid already
+  screenTaken = terminal.secondBuffer;
+  AppendTitle();
+  Append(Repaint());
+}
+
+// Waits up to waitMilliseconds for typed bytes; false when none came.
 bool ReadPendingBytes(int waitMilliseconds) {
   pollfd in{STDIN_FILENO, POLLIN, 0};
-  if (poll(&in, 1, waitMilliseconds) <= 0) return true;
+  if (poll(&in, 1, waitMilliseconds) <= 0) return false;
   char bytes[64];
   ssize_t count = read(STDIN_FILENO, bytes, sizeof bytes);
-  if (count <= 0) return false;  // input closed
+  if (count < 0 && (errno == EINTR || errno == EAGAIN)) return false;
+  if (count <= 0) raise(SIGHUP);  // the terminal is gone
+  if (count <= 0) return false;
   terminal.pendingKeys.append(bytes, static_cast<size_t>(count));
   return true;
 }
@@ -138,6 +258,7 @@ void PutCell(char32_t c, bool& placed) {
     ConsoleNewLine();
     placed = true;
   }
+  terminal.cells[terminal.row - 1][terminal.column - 1] = Cell{c, terminal.foreground, terminal.background};
   if (Visible(terminal.row, terminal.column)) {
     if (!placed) MoveTerminalCursor();
     placed = true;
@@ -148,34 +269,36 @@ void PutCell(char32_t c, bool& placed) {
   ++terminal.column;
 }
 
+void ScrollCells() {
+  for (int r = 1; r < kScreenRows; ++r)
+    for (int c = 0; c < kScreenColumns; ++c) terminal.cells[r - 1][c] = terminal.cells[r][c];
+  for (Cell& cell : terminal.cells[kScreenRows - 1]) cell = Cell{U' ', terminal.foreground, terminal.background};
+}
+
 }  // namespace
+
+bool ConsoleIsTerminal() { return isatty(STDIN_FILENO) && isatty(STDOUT_FILENO); }
 
 void ConsoleOpen() {
   if (terminal.opened) return;
   terminal.opened = true;
   terminal.utf8 = LocaleIsUtf8();
-  if (isatty(STDIN_FILENO) && tcgetattr(STDIN_FILENO, &terminal.saved) == 0) {
-    termios raw = terminal.saved;
-    raw.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO | IEXTEN);  // ISIG stays: Ctrl+C ends us
-    raw.c_iflag &= ~static_cast<tcflag_t>(IXON | ICRNL);
-    raw.c_cc[VMIN] = 0;
-    raw.c_cc[VTIME] = 0;
-    terminal.raw = tcsetattr(STDIN_FILENO, TCSAFLUSH, &raw) == 0;
-  }
-  struct sigaction action {};
-  action.sa_handler = OnSignal;
-  sigemptyset(&action.sa_mask);
-  for (int signalNumber : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) sigaction(signalNumber, &action, nullptr);
+  TakeRawMode();
+  CatchSignals();
   std::atexit(ConsoleClose);
   ReadTerminalSize();
   Append("\x1b[?7l");  // we wrap lines ourselves, at column 140
 }
 
-void ConsoleSetTitle(const std::string& title) { Append("\x1b]0;" + title + "\x07"); }
+void ConsoleSetTitle(const std::string& title) {
+  terminal.title = title;
+  AppendTitle();
+}
 
 void ConsoleUseSecondBuffer() {
   Append("\x1b[?1049h");
-  usingSecondBuffer = 1;
+  terminal.secondBuffer = true;
+  screenTaken = 1;
 }
 
 void ConsoleSetSize(int columns, int rows) {
@@ -185,9 +308,9 @@ void ConsoleSetSize(int columns, int rows) {
 }
 
 void ConsoleSetColour(int foreground, int background) {
-  int fg = (foreground & 8 ? 90 : 30) + AnsiColour(foreground & 7);
-  int bg = (background & 8 ? 100 : 40) + AnsiColour(background & 7);
-  Append("\x1b[0;" + std::to_string(fg) + ";" + std::to_string(bg) + "m");
+  terminal.foreground = foreground;
+  terminal.background = background;
+  Append(ColourSequence(foreground, background));
 }
 
 void ConsoleLocate(int row, int column) {
@@ -196,11 +319,19 @@ void ConsoleLocate(int row, int column) {
   MoveTerminalCursor();
 }
 
-void ConsoleShowCursor(bool visible) { Append(visible ? "\x1b[?25h" : "\x1b[?25l"); }
+void ConsoleShowCursor(bool visible) {
+  terminal.cursorVisible = visible;
+  Append(visible ? "\x1b[?25h" : "\x1b[?25l");
+}
 
-void ConsoleSetCursorHeight(int percent) { Append(percent >= 50 ? "\x1b[2 q" : "\x1b[4 q"); }
+void ConsoleSetCursorHeight(int percent) {
+  terminal.cursorHeight = percent;
+  Append(CursorShape(percent));
+}
 
 void ConsoleClear() {
+  for (auto& row : terminal.cells)
+    for (Cell& cell : row) cell = Cell{U' ', terminal.foreground, terminal.background};
   Append("\x1b[2J");
   ConsoleLocate(1, 1);
 }
@@ -220,6 +351,7 @@ void ConsolePrintText(const std::string& text) {
 
 void ConsoleNewLine() {
   if (terminal.row >= kScreenRows) {
+    ScrollCells();
     Append("\x1b[" + std::to_string(std::min(kScreenRows, terminal.terminalRows)) + ";1H\n");  // scrolls
     terminal.column = 1;
     return;
@@ -230,25 +362,30 @@ void ConsoleNewLine() {
 std::string ConsoleWaitKey() {
   ConsoleFlush();
   for (;;) {
-    bool inputOpen = true;
-    if (!HoldsWholeKey(terminal.pendingKeys)) inputOpen = ReadPendingBytes(20);
-    // A lone Esc may be the start of a sequence still arriving: give it one more poll.
-    else if (terminal.pendingKeys == "\x1b") inputOpen = ReadPendingBytes(20);
-    if (HoldsWholeKey(terminal.pendingKeys)) {
+    if (resumed) ConsoleFlush();
+    bool cameMore = false;
+    // A lone Esc or a part of a sequence may be followed by more bytes: give them one more poll.
+    if (!HoldsWholeKey(terminal.pendingKeys) || terminal.pendingKeys == "\x1b") cameMore = ReadPendingBytes(20);
+    bool whole = HoldsWholeKey(terminal.pendingKeys);
+    // A sequence cut off (Alt+[ and nothing after it) is taken as it stands, as an unknown key.
+    if (whole || (!cameMore && !terminal.pendingKeys.empty())) {
       size_t used = 0;
       std::string key = KeyTextFromBytes(terminal.pendingKeys, used);
       terminal.pendingKeys.erase(0, used);
       if (!key.empty()) return key;
-    } else if (!inputOpen) {
-      terminal.pendingKeys.clear();
-      return "\x1b";  // input is closed: every wait ends as if Esc were pressed
     }
   }
+}
+
+void ConsoleDiscardKeys() {
+  if (isatty(STDIN_FILENO)) tcflush(STDIN_FILENO, TCIFLUSH);
+  terminal.pendingKeys.clear();
 }
 
 void ConsoleBeep() { Append("\a"); }
 
 void ConsoleFlush() {
+  if (resumed) TakeTerminalAgain();
   if (terminal.output.empty()) return;
   ReadTerminalSize();
   AppendSizeNotice();

@@ -34,6 +34,7 @@ std::string ScreenRowText(int row) {
 
 const VirtualCell& ScreenCell(int row, int column) { return screen.cells[row - 1][column - 1]; }
 
+bool ConsoleIsTerminal() { return true; }
 void ConsoleOpen() {}
 void ConsoleSetTitle(const std::string& title) { screen.title = title; }
 void ConsoleUseSecondBuffer() { screen.secondBuffer = true; }
@@ -87,6 +88,11 @@ void ConsoleNewLine() {
 
 std::string ConsoleWaitKey() {
   ++screen.keyWaits;
+  if (!screen.typedAhead.empty()) {
+    std::string key = screen.typedAhead.front();
+    screen.typedAhead.pop_front();
+    return key;
+  }
   if (screen.onKeyWait) screen.onKeyWait();
   if (screen.keys.empty()) return "\x1b";
   std::string key = screen.keys.front();
@@ -94,6 +100,7 @@ std::string ConsoleWaitKey() {
   return key;
 }
 
+void ConsoleDiscardKeys() { screen.typedAhead.clear(); }
 void ConsoleBeep() { ++screen.beeps; }
 void ConsoleFlush() {}
 void ConsoleClose() {}

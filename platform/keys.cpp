@@ -1,6 +1,8 @@
 // Terminal escape sequences to key texts.
 #include "platform/keys.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr char kEsc = 27;
@@ -59,6 +61,22 @@ std::string KeyFromCsi(const std::string& sequence) {
   return scan ? ExtendedKey(scan) : "";
 }
 
+// Bytes a UTF-8 character takes by its first byte; 1 for ASCII and for bytes that start none.
+size_t Utf8Length(unsigned char first) {
+  if (first >= 0xC2 && first <= 0xDF) return 2;
+  if (first >= 0xE0 && first <= 0xEF) return 3;
+  if (first >= 0xF0 && first <= 0xF4) return 4;
+  return 1;
+}
+
+// A UTF-8 character whose continuation bytes are all there (or broken off: then its first byte alone).
+size_t Utf8KeyLength(const std::string& bytes, size_t from) {
+  size_t length = Utf8Length(static_cast<unsigned char>(bytes[from]));
+  for (size_t i = 1; i < length; ++i)
+    if (from + i < bytes.size() && (static_cast<unsigned char>(bytes[from + i]) & 0xC0) != 0x80) return 1;
+  return length;
+}
+
 }  // namespace
 
 std::string ExtendedKey(unsigned char scanCode) {
@@ -67,10 +85,11 @@ std::string ExtendedKey(unsigned char scanCode) {
 
 bool HoldsWholeKey(const std::string& bytes) {
   if (bytes.empty()) return false;
-  if (bytes[0] != kEsc || bytes.size() == 1) return true;
+  if (bytes[0] != kEsc) return bytes.size() >= Utf8KeyLength(bytes, 0);
+  if (bytes.size() == 1) return true;
   if (bytes[1] == '[') return CsiLength(bytes) > 0;
   if (bytes[1] == 'O') return bytes.size() >= 3;
-  return true;
+  return bytes.size() >= 1 + Utf8KeyLength(bytes, 1);
 }
 
 std::string KeyTextFromBytes(const std::string& bytes, size_t& used) {
@@ -80,17 +99,22 @@ std::string KeyTextFromBytes(const std::string& bytes, size_t& used) {
   used = 1;
   if (first == 127) return "\b";  // terminals send DEL for Backspace
   if (first == '\n') return "\r";
-  if (first != kEsc || bytes.size() == 1) return std::string(1, static_cast<char>(first));
+  if (first != kEsc) {
+    used = std::min(Utf8KeyLength(bytes, 0), bytes.size());
+    return bytes.substr(0, used);
+  }
+  if (bytes.size() == 1 || bytes[1] == kEsc) return std::string(1, kEsc);
+  std::string key;
   if (bytes[1] == '[') {
     size_t length = CsiLength(bytes);
-    if (length == 0) { used = bytes.size(); return ""; }
-    used = length;
-    return KeyFromCsi(bytes.substr(0, length));
-  }
-  if (bytes[1] == 'O' && bytes.size() >= 3) {
+    used = length == 0 ? bytes.size() : length;  // cut off: taken whole, as an unknown key
+    key = length == 0 ? "" : KeyFromCsi(bytes.substr(0, length));
+  } else if (bytes[1] == 'O' && bytes.size() >= 3) {
     used = 3;
     unsigned char scan = ScanForLetter(bytes[2]);
-    return scan ? ExtendedKey(scan) : "";
+    key = scan ? ExtendedKey(scan) : "";
+  } else {
+    used = std::min(1 + Utf8KeyLength(bytes, 1), bytes.size());  // Alt+key
   }
-  return std::string(1, kEsc);  // Esc followed by a key typed quickly: Esc now, the key next
+  return key.empty() ? bytes.substr(0, used) : key;
 }

@@ -13,9 +13,11 @@ enum ScanCode : unsigned char {
 };
 
 std::string ExtendedKey(unsigned char scanCode);
-// True when bytes begin with a whole key (an escape sequence may still be arriving).
+// True when bytes begin with a whole key (an escape sequence or a UTF-8 character may still
+// be arriving).
 bool HoldsWholeKey(const std::string& bytes);
-// The key text of the key at the start of bytes; used is set to the bytes it took.
-// An unknown escape sequence gives empty text. A lone Esc is only known as such once no
-// more bytes follow: the caller passes it alone after waiting.
+// The key text of the key at the start of bytes; used is set to the bytes it took. One key
+// press is one key text: a UTF-8 character, Alt+key (Esc and a key that came with it) and an
+// unknown escape sequence each come whole, as their bytes. A lone Esc is only known as such
+// once no more bytes follow: the caller passes it alone after waiting.
 std::string KeyTextFromBytes(const std::string& bytes, size_t& used);

@@ -46,7 +46,7 @@ TEST(KeyText, EscapeSequencesBecomeScanCodes) {
   EXPECT_EQ(Key("\x1b[24~", 5), ExtendedKey(0x86));
   EXPECT_EQ(Key("\x1b[[A", 4), ExtendedKey(0x3B));
   EXPECT_EQ(Key("\x1b[1;5A", 6), ExtendedKey(0x48));  // Ctrl+Up is still Up
-  EXPECT_EQ(Key("\x1b[99~", 5), "");                  // unknown: swallowed whole
+  EXPECT_EQ(Key("\x1b[99~", 5), "\x1b[99~");          // unknown: one key, whole
 }
 
 TEST(KeyText, IncompleteSequencesWaitForMoreBytes) {
@@ -56,5 +56,25 @@ TEST(KeyText, IncompleteSequencesWaitForMoreBytes) {
   EXPECT_FALSE(HoldsWholeKey("\x1bO"));
   EXPECT_TRUE(HoldsWholeKey("\x1b"));
   EXPECT_TRUE(HoldsWholeKey("\x1b[2~"));
-  EXPECT_EQ(Key("\x1bx", 1), "\x1b");
+}
+
+// One key press is one key text, however many bytes the terminal sends for it.
+TEST(KeyText, OneKeyIsOneKey) {
+  struct Row {
+    const char* bytes;
+    size_t used;
+    const char* key;
+  };
+  for (const Row& row : {Row{"\x1b" "5", 2, "\x1b" "5"},                 // Alt+5
+                         {"\x1bx" "y", 2, "\x1bx"},
+                         {"\x1b\x1b", 1, "\x1b"},
+                         {"\xC3\xA9" "x", 2, "\xC3\xA9"},               // é typed on a UTF-8 terminal
+                         {"\xE2\x82\xAC", 3, "\xE2\x82\xAC"},
+                         {"\x1b\xC3\xA9", 3, "\x1b\xC3\xA9"},         // Alt+é
+                         {"\xE9" "x", 1, "\xE9"},                       // ISO-8859-1 é
+                         {"\x1bOZ", 3, "\x1bOZ"},
+                         {"\x1b[", 2, "\x1b["}})                        // cut off: the caller gave up waiting
+    EXPECT_EQ(Key(row.bytes, row.used), row.key) << row.bytes;
+  EXPECT_FALSE(HoldsWholeKey("\xC3"));
+  EXPECT_FALSE(HoldsWholeKey("\x1b\xE2\x82"));
 }

@@ -5,3 +5,7 @@
 
 // Starting a new sound ends one still playing; no player or no file plays nothing, silently.
 void PlaySoundFile(const std::string& path);
+// Ends finished players (no defunct processes); called once a pass.
+void CollectFinishedSounds();
+// Ends a sound still playing; safe to call from a signal handler.
+void EndSoundNow();

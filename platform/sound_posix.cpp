@@ -17,7 +17,7 @@ extern char** environ;
 
 namespace {
 
-pid_t playing = 0;
+volatile pid_t playing = 0;
 
 std::string FindPlayer() {
   std::string path = EnvironmentValue("PATH");
@@ -44,6 +44,14 @@ void StopPlaying() {
 
 }  // namespace
 
+void CollectFinishedSounds() {
+  if (playing > 0 && waitpid(playing, nullptr, WNOHANG) == playing) playing = 0;
+}
+
+void EndSoundNow() {
+  if (playing > 0) kill(playing, SIGTERM);
+}
+
 void PlaySoundFile(const std::string& path) {
   struct stat info;
   if (stat(path.c_str(), &info) != 0) return;
@@ -57,6 +65,7 @@ void PlaySoundFile(const std::string& path) {
   posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
   posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
   char* argv[] = {const_cast<char*>(player.c_str()), const_cast<char*>(path.c_str()), nullptr};
-  if (posix_spawn(&playing, player.c_str(), &actions, nullptr, argv, environ) != 0) playing = 0;
+  pid_t started = 0;
+  playing = posix_spawn(&started, player.c_str(), &actions, nullptr, argv, environ) == 0 ? started : 0;
   posix_spawn_file_actions_destroy(&actions);
 }

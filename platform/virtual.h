@@ -28,7 +28,8 @@ struct VirtualConsole {
   int beeps = 0;
   int keyWaits = 0;
   std::string transcript;        // everything printed, in order, line ends as "\n"
-  std::deque<std::string> keys;  // answered in order; an empty queue answers Esc
+  std::deque<std::string> typedAhead;  // typed before the wait: answered first, unless discarded
+  std::deque<std::string> keys;        // answered in order; an empty queue answers Esc
   std::function<void()> onKeyWait;
 };
 

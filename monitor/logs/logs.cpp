@@ -16,8 +16,7 @@ namespace {
 
 void ShowUntilKey(const std::string& errorText) {
   ConsolePrintLine(errorText);
-  ConsolePrintLine("Press Any Key to Continue");
-  ConsoleWaitKey();
+  ConsolePressAnyKey();
 }
 
 bool IsWorkedMode(const std::string& line) {

@@ -149,7 +149,8 @@ bool WriteCopy(const std::string& newCopy, Copy& copy, std::string& errorText) {
     errorText = "cannot write " + newCopy + " (" + std::strerror(errno) + ")";
     return false;
   }
-  if (!WriteLine(copy.output, kStampLabel + ClockDateText() + " " + ClockTimeText())) NoteWriteFailure(copy);
+  ClockReading now = ReadClock();
+  if (!WriteLine(copy.output, kStampLabel + now.date + " " + now.time)) NoteWriteFailure(copy);
   CopyReply(copy);
   if (!FlushToDisk(copy.output.handle)) NoteWriteFailure(copy);
   errorText = CopyFault(copy, newCopy);

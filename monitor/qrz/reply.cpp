@@ -7,6 +7,7 @@
 #include "common/text.h"
 #include "common/unicode.h"
 #include "monitor/globals.h"
+#include "platform/console.h"
 #include "platform/download.h"
 #include "platform/environment.h"
 
@@ -36,6 +37,7 @@ std::string PercentEncoded(const std::string& value) {
 }
 
 DownloadStatus RequestToTempFile(const std::string& address, std::string& failure) {
+  ConsoleFlush();  // what was written so far stays on screen while the request runs
   return DownloadToFile(address.substr(0, kMaxAddressLength), glb_TempFileName, failure);
 }
 
