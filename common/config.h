@@ -19,5 +19,8 @@ inline constexpr const char* kConfigFileName = "Config.ini";
 
 // Missing file or missing values read as 0 and empty texts; nothing is reported.
 void ReadConfig(const std::string& path, ConfigSettings& settings);
-// Writes all eight lines; the file is readable by its owner only (it holds the password).
-bool WriteConfig(const std::string& path, const ConfigSettings& settings);
+// Writes all eight lines into a new file beside the old one and renames it into place once it
+// is whole on the disk; readable by its owner only (it holds the password). When path is a
+// symbolic link, the file it points to is replaced. False with errorText saying why when the
+// file could not be saved: the old one is then as it was.
+bool WriteConfig(const std::string& path, const ConfigSettings& settings, std::string& errorText);

@@ -1,6 +1,10 @@
 #include "common/config.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
 
 #include "tests/support.h"
 
@@ -40,7 +44,8 @@ TEST(Config, MissingFileGivesZerosAndEmptyTexts) {
 
 TEST(Config, WritesThePlainFormByteForByte) {
   ScratchFolder folder;
-  ASSERT_TRUE(WriteConfig("Config.ini", Sample()));
+  std::string error;
+  ASSERT_TRUE(WriteConfig("Config.ini", Sample(), error));
   EXPECT_EQ(ReadFileBytes("Config.ini"), " 40.5 \r\n-105.25 \r\nK1ABC\r\nsecret\r\nABCD-1234\r\nfn42ab\r\n 1 \r\n 0 \r\n");
   EXPECT_EQ(FileMode("Config.ini"), 0600);
 }
@@ -92,10 +97,14 @@ TEST(Config, TextValuesKeepTrailingBlanksAndDropTabs) {
 
 TEST(Config, PasswordsThatThePlainFormCannotHoldRoundTrip) {
   ScratchFolder folder;
-  for (std::string password : {"pass,word", " leading", "\"quoted", "both\",\"kinds", "\"", ",", "end\"", "a\"\"b,"}) {
+  std::vector<std::string> passwords = {"pass,word", " leading", "\"quoted", "both\",\"kinds", "\"", ",", "end\"", "a\"\"b,"};
+  for (int byte = 1; byte < 32; ++byte)  // every control byte but Ctrl-Z, which no form holds
+    if (byte != 26) passwords.push_back("ab" + std::string(1, static_cast<char>(byte)) + "cd");
+  std::string error;
+  for (const std::string& password : passwords) {
     ConfigSettings written = Sample();
     written.password = password;
-    ASSERT_TRUE(WriteConfig("Config.ini", written));
+    ASSERT_TRUE(WriteConfig("Config.ini", written, error));
     ConfigSettings read;
     ReadConfig("Config.ini", read);
     EXPECT_EQ(read.password, password);
@@ -103,7 +112,7 @@ TEST(Config, PasswordsThatThePlainFormCannotHoldRoundTrip) {
   }
   ConfigSettings plain = Sample();
   plain.password = "mid\"quote";  // needs no quotes: written as it stands
-  WriteConfig("Config.ini", plain);
+  WriteConfig("Config.ini", plain, error);
   EXPECT_NE(ReadFileBytes("Config.ini").find("\r\nmid\"quote\r\n"), std::string::npos);
 }
 
@@ -112,9 +121,44 @@ TEST(Config, NumbersRoundTripToFifteenDigits) {
   ConfigSettings written = Sample();
   written.latitude = 0.5;
   written.longitude = -105.123456789012;
-  WriteConfig("Config.ini", written);
+  std::string error;
+  WriteConfig("Config.ini", written, error);
   ConfigSettings read;
   ReadConfig("Config.ini", read);
   EXPECT_EQ(read.latitude, 0.5);
   EXPECT_EQ(read.longitude, -105.123456789012);
+}
+
+// Saved by rename: a link is followed to the file the user keeps; a save that cannot finish
+// leaves the old file byte for byte.
+TEST(Config, SavingNeverLosesTheOldFile) {
+  ScratchFolder folder;
+  mkdir("kept", 0700);
+  WriteFile("kept/settings.ini", "old\r\n");
+  ASSERT_EQ(symlink("kept/settings.ini", "Config.ini"), 0);
+  std::string error;
+  ASSERT_TRUE(WriteConfig("Config.ini", Sample(), error)) << error;
+  struct stat info {};
+  EXPECT_EQ(lstat("Config.ini", &info), 0);
+  EXPECT_TRUE(S_ISLNK(info.st_mode));
+  EXPECT_EQ(ReadFileBytes("kept/settings.ini").substr(0, 6), " 40.5 ");
+  EXPECT_EQ(FileMode("kept/settings.ini"), 0600);
+
+  std::string readOnly = folder.File("readonly");
+  mkdir(readOnly.c_str(), 0700);
+  WriteFile(readOnly + "/Config.ini", "old\r\n");
+  bool mounted = geteuid() == 0 && system(("mount -t tmpfs -o size=64k tmpfs " + readOnly + " 2>/dev/null").c_str()) == 0;
+  if (mounted) {  // root writes anywhere: a read-only file system stops it
+    WriteFile(readOnly + "/Config.ini", "old\r\n");
+    system(("mount -o remount,ro " + readOnly).c_str());
+  } else {
+    chmod(readOnly.c_str(), 0500);
+  }
+  bool saved = WriteConfig(readOnly + "/Config.ini", Sample(), error);
+  std::string kept = ReadFileBytes(readOnly + "/Config.ini");
+  if (mounted) system(("umount " + readOnly).c_str());
+  chmod(readOnly.c_str(), 0700);
+  EXPECT_FALSE(saved);
+  EXPECT_NE(error.find("cannot write " + readOnly + "/Config.ini.new"), std::string::npos) << error;
+  EXPECT_EQ(kept, "old\r\n");
 }

@@ -177,6 +177,8 @@ bool WriteLine(TextFile& file, const std::string& text) {
 
 std::string QuotedWhereNeeded(const std::string& text) {
   bool plainFails = Contains(text, ",") || (!text.empty() && (text[0] == ' ' || text[0] == '"'));
+  // The plain form drops or stops at line ends and tabs; the quoted one keeps every byte but Ctrl-Z.
+  for (char c : text) plainFails = plainFails || static_cast<unsigned char>(c) < 32;
   if (!plainFails) return text;
   return "\"" + ReplaceAll(text, "\"", "\"\"") + "\"";
 }

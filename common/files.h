@@ -34,7 +34,8 @@ bool ReadChunk(TextFile& file, std::string& chunk);
 // Writes text followed by CR LF.
 bool WriteLine(TextFile& file, const std::string& text);
 // The written form of a settings text: plain, or in double quotes (with doubled inner
-// quotes) when the plain form would not read back as written.
+// quotes) when the plain form would not read back as written (a comma, a leading blank or
+// quote, a control byte such as CR, LF or TAB). No form holds a Ctrl-Z.
 std::string QuotedWhereNeeded(const std::string& text);
 
 int64_t FileSize(TextFile& file);

@@ -11,6 +11,7 @@ namespace {
 
 constexpr int kLabelColumn = 5;
 constexpr int kFieldCount = 8;
+constexpr int kMessageRow = 12;  // below the form
 // Character 255 ends a field as Enter does, in the fields that do not refuse it.
 constexpr int32_t kExtraExitCode = 255;
 
@@ -101,12 +102,13 @@ void ShowConfigForm(const ConfigSettings& settings) {
     ConsoleSetColour(kLightGrey, kBlack);
     ConsolePrint(form.label);
     ConsoleSetColour(kWhite, kBlack);
-    ConsolePrintLine(ShownValue(settings, form.setting) + std::string(form.trailingBlanks, ' '));
+    ConsolePrintText(ShownValue(settings, form.setting) + std::string(form.trailingBlanks, ' '));
+    ConsoleNewLine();
   }
   ConsoleSetColour(kLightGrey, kBlack);
 }
 
-void EditConfig() {
+bool EditConfig() {
   ConfigSettings settings;
   ReadConfig(kConfigFileName, settings);
   ConsoleSetColour(kLightGrey, kBlack);
@@ -117,5 +119,13 @@ void EditConfig() {
     int32_t exitKey = EditOneField(settings, field);
     field += exitKey == kKeyUp && field > 0 ? -1 : 1;
   }
-  WriteConfig(kConfigFileName, settings);
+  std::string errorText;
+  if (WriteConfig(kConfigFileName, settings, errorText)) return true;
+  ConsoleLocate(kMessageRow, kLabelColumn);
+  ConsoleSetColour(kYellow, kRed);
+  ConsolePrintText("Config.ini was not saved: " + errorText);
+  ConsoleSetColour(kLightGrey, kBlack);
+  ConsoleLocate(kMessageRow + 1, kLabelColumn);
+  ConsolePressAnyKey();
+  return false;
 }

@@ -3,7 +3,8 @@
 
 #include "common/config.h"
 
-// The whole run: reads Config.ini, walks the eight fields, writes the file whole.
-void EditConfig();
+// The whole run: reads Config.ini, walks the eight fields, writes the file whole. False when
+// it could not be saved: the form then says why and waits for a key.
+bool EditConfig();
 // Paints the title and the eight labels with their values.
 void ShowConfigForm(const ConfigSettings& settings);

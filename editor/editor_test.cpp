@@ -1,6 +1,7 @@
 #include "editor/editor.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "common/text.h"
 #include "platform/keys.h"
@@ -106,4 +107,26 @@ TEST_F(EditorTest, PasswordsWithCommasAndQuotesRoundTrip) {
     EXPECT_EQ(s.password, TrimBlanks(password));
     EXPECT_EQ(s.apiKey, "ABCD-1234");
   }
+}
+
+TEST_F(EditorTest, ASaveThatFailsSaysWhyAndKeepsTheOldFile) {
+  WriteFile("Config.ini", kSample);
+  mkdir("Config.ini.new", 0700);  // in the way of the new file, whoever runs the test
+  TheConsole().keys.clear();
+  for (int i = 0; i < 8; ++i) TheConsole().keys.push_back(kEnter);
+  TheConsole().keys.push_back("k");
+  EXPECT_FALSE(EditConfig());
+  EXPECT_EQ(ReadFileBytes("Config.ini"), kSample);
+  EXPECT_EQ(ScreenRowText(12).substr(4, 44), "Config.ini was not saved: cannot write Confi");
+  EXPECT_EQ(ScreenRowText(13).substr(4, 25), "Press Any Key to Continue");
+  EXPECT_TRUE(TheConsole().keys.empty());  // the key after the message ended it
+}
+
+TEST_F(EditorTest, ControlBytesInTheFileNeverReachTheTerminal) {
+  WriteFile("Config.ini", " 1 \r\n 2 \r\nK1ABC\r\n\"pass\x1b[2J\x9b\x07word\"\r\n");
+  Edit({});
+  EXPECT_EQ(ScreenRowText(6).substr(29, 14), "pass?[2J??word");
+  ConfigSettings settings;
+  ReadConfig("Config.ini", settings);
+  EXPECT_EQ(settings.password, "pass\x1b[2J\x9b\x07word");  // kept as it was
 }

@@ -298,7 +298,11 @@ TEST_F(MonitorTest, ADecodeFileErasedWhileMonitoringIsWaitedFor) {
 TEST_F(MonitorTest, AMissingDecodeFileEndsTheRun) {
   RemoveFile("WSJT-X/ALL.TXT");  // a wrong folder: never there
   ASSERT_TRUE(Start());
+  TheConsole().typedAhead = {"x"};  // typed while monitoring: must not dismiss the message
+  bool waitedForANewKey = false;
+  TheConsole().onKeyWait = [&] { waitedForANewKey = true; };
   EXPECT_FALSE(PollPeriod(state));
+  EXPECT_TRUE(waitedForANewKey);
   EXPECT_NE(TheConsole().transcript.find(" 53 File not found " + folder.path + "/WSJT-X/ALL.TXT\nPress Any Key to Continue\n"),
             std::string::npos);
   EXPECT_EQ(Terminate(), "Program terminated at 03-08-2021 12:35:00");

@@ -146,5 +146,5 @@ int RunMonitor() {
   ConsoleClose();
   // The second screen is gone with the console; say it again where it stays readable.
   std::printf("%s\n", line.c_str());
-  return 0;
+  return 1;  // the monitor ends only when something went wrong
 }

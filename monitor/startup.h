@@ -14,5 +14,6 @@ bool StartUp(MonitorState& state);
 void LoadSettings(MonitorState& state);
 // Clears the screen and shows "Program terminated at " with the date and time; returns that line.
 std::string Terminate();
-// The whole run: start-up, the loop until a failure, termination.
+// The whole run: start-up, the loop until a failure, termination; the exit status (never 0,
+// since every end of a run is a failure).
 int RunMonitor();

@@ -46,6 +46,8 @@ int64_t OpenFileOffset(std::FILE* file);
 bool SeekOpenFile(std::FILE* file, int64_t offset);
 // Up to count bytes from offset (from 0) into bytes; what the file holds there, nothing more.
 bool ReadOpenFileAt(std::FILE* file, int64_t offset, int64_t count, std::string& bytes);
+// The file a path finally names: symbolic links followed (relative ones from their folder).
+std::string FinalPathOf(const std::string& path);
 // Puts the file at `from` in the place of the file at `to`, replacing it.
 bool ReplaceFile(const std::string& from, const std::string& to);
 bool RemoveFile(const std::string& path);

@@ -148,6 +148,18 @@ bool ReadOpenFileAt(std::FILE* file, int64_t offset, int64_t count, std::string&
   return !std::ferror(file);
 }
 
+std::string FinalPathOf(const std::string& path) {
+  std::string current = path;
+  for (int hops = 0; hops < 40; ++hops) {
+    char target[4096];
+    ssize_t length = readlink(current.c_str(), target, sizeof target - 1);
+    if (length < 0) return current;
+    std::string next(target, static_cast<size_t>(length));
+    current = next[0] == '/' ? next : ParentFolder(current) + "/" + next;
+  }
+  return current;
+}
+
 bool ReplaceFile(const std::string& from, const std::string& to) {
   return std::rename(from.c_str(), to.c_str()) == 0;
 }

@@ -97,3 +97,25 @@ TEST_F(EditorEndToEnd, AUserFillsInTheFormAndTheMonitorUsesIt) {
   }
   StopQrzDouble(service);
 }
+
+// Ctrl+C in the middle of the form: the old settings stay byte for byte, and the shell gets
+// its terminal back as it was.
+TEST_F(EditorEndToEnd, CtrlCLeavesTheSettingsAndTheTerminalAsTheyWere) {
+  const std::string old = " 1 \r\n 2 \r\nN0VANE\r\nsecret\r\nKEY\r\nEN34\r\n 1 \r\n 0 \r\n";
+  WriteFile("Config.ini", old);
+  ASSERT_TRUE(StartShellInTmux(session, folder.path));
+  ASSERT_TRUE(Shows("$"));
+  Type("stty -a > before.txt; " + std::string(DXVANE_BIN_DIR) + "/vaneedit");
+  Press("Enter");
+  ASSERT_TRUE(Shows("Enter your latitude:")) << CapturePlain(session);
+  Type("9");
+  Press("Enter");
+  ASSERT_TRUE(WaitForScreen(session, [&](const std::string&) { return Editing(4); }, 10));
+  Press("C-c");
+  Type("echo status=$? > status.txt; stty -a > after.txt");
+  Press("Enter");
+  ASSERT_TRUE(WaitForScreen(session, [&](const std::string&) { return !ReadFileBytes("after.txt").empty(); }, 10));
+  EXPECT_EQ(ReadFileBytes("status.txt"), "status=130\n");
+  EXPECT_EQ(ReadFileBytes("after.txt"), ReadFileBytes("before.txt"));
+  EXPECT_EQ(ReadFileBytes("Config.ini"), old);
+}

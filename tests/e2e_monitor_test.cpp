@@ -1,8 +1,11 @@
 // The real dxvane in tmux at 140x43, against the local QRZ double.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "common/text.h"
+#include "platform/files.h"
 #include "tests/support.h"
 #include "tests/tmux.h"
 #include "tools/qrz_double.h"
@@ -37,14 +40,29 @@ class MonitorEndToEnd : public ::testing::Test {
   void WriteConfig(const std::string& password) {
     WriteFile("Config.ini", " 44.98 \r\n-93.27 \r\nN0VANE\r\n" + password + "\r\nA1B2-C3D4-E5F6-0789\r\nEN34\r\n 1 \r\n 1 \r\n");
   }
+  // The monitor's command line, with what it says at its end kept in status.txt.
+  std::string MonitorCommand() {
+    std::string url = QrzDoubleUrl(service);
+    return "PATH=" + folder.File("fakebin") + ":$PATH LOCALAPPDATA=" + folder.path + " TEMP=" + folder.File("temp") +
+           " DXVANE_QRZ_XML_URL=" + url + " DXVANE_QRZ_LOGBOOK_URL=" + url + " " + DXVANE_BIN_DIR +
+           "/dxvane; echo status=$? > status.txt";
+  }
   void StartMonitor(int columns = 140, int rows = 43) {
     session.columns = columns;
     session.rows = rows;
-    std::string url = QrzDoubleUrl(service);
-    ASSERT_TRUE(StartInTmux(session, folder.path,
-                            "PATH=" + folder.File("fakebin") + ":$PATH LOCALAPPDATA=" + folder.path + " TEMP=" +
-                                folder.File("temp") + " DXVANE_QRZ_XML_URL=" + url + " DXVANE_QRZ_LOGBOOK_URL=" + url +
-                                " " + DXVANE_BIN_DIR + "/dxvane"));
+    ASSERT_TRUE(StartInTmux(session, folder.path, MonitorCommand()));
+  }
+  bool Exited(const std::string& status) {
+    return WaitForScreen(session, [&](const std::string&) { return ReadFileBytes("status.txt") == status + "\n"; }, 10);
+  }
+  void Type(const std::string& command) {
+    SendKeys(session, "-l " + Quoted(command));
+    SendKeys(session, "Enter");
+  }
+  static std::string Quoted(const std::string& text) {
+    std::string quoted = "'";
+    for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
   }
   // The row of the screen that shows call, with its colours.
   const std::vector<ScreenCellRead>* RowOf(const CapturedScreen& screen, const std::string& call) {
@@ -123,4 +141,65 @@ TEST_F(MonitorEndToEnd, AMissingDecodeFileEndsTheRunWithTheTime) {
   EXPECT_NE(CapturePlain(session).find(" 53 File not found " + folder.path + "/WSJT-X/ALL.TXT"), std::string::npos);
   SendKeys(session, "Enter");
   ASSERT_TRUE(WaitForText(session, "Program terminated at ", 10)) << CapturePlain(session);
+  EXPECT_TRUE(Exited("status=1")) << ReadFileBytes("status.txt");
+}
+
+// Ctrl+Z, fg and Ctrl+C as an operator at a shell uses them: the terminal comes back as it
+// was every time (modes, main screen, title), and the monitor takes it again whole.
+TEST_F(MonitorEndToEnd, TheTerminalIsGivenBackAsItWasOnEveryWayOut) {
+  ASSERT_TRUE(StartShellInTmux(session, folder.path));
+  ASSERT_TRUE(WaitForText(session, "$", 10));
+  Type("stty -a > before.txt; printf '\\033]0;my title\\007'");
+  Type(MonitorCommand());
+  ASSERT_TRUE(WaitForText(session, "Do you want to download", 10)) << CapturePlain(session);
+  EXPECT_EQ(WindowTitle(session), "Dxvane By Orlan Vesk QQ0QQQ v2021.03.08");
+  SendKeys(session, "C-z");
+  ASSERT_TRUE(WaitForText(session, "Stopped", 10)) << CapturePlain(session);
+  EXPECT_EQ(WindowTitle(session), "my title");
+  Type("stty -a > stopped.txt; fg");
+  ASSERT_TRUE(WaitForText(session, "Do you want to download", 10)) << CapturePlain(session);
+  SendKeys(session, "n");
+  ASSERT_TRUE(WaitForText(session, "/15", 10)) << CapturePlain(session);
+  EXPECT_EQ(CapturePlain(session).find("stty"), std::string::npos);  // the alternate screen again, redrawn
+  SendKeys(session, "C-c");
+  Type("echo status=$? > status.txt; stty -a > after.txt");  // a stopped job's list goes no further
+  EXPECT_TRUE(Exited("status=130")) << ReadFileBytes("status.txt");
+  ASSERT_TRUE(WaitForScreen(session, [&](const std::string&) { return !ReadFileBytes("after.txt").empty(); }, 10));
+  EXPECT_EQ(ReadFileBytes("stopped.txt"), ReadFileBytes("before.txt"));
+  EXPECT_EQ(ReadFileBytes("after.txt"), ReadFileBytes("before.txt"));
+  EXPECT_EQ(WindowTitle(session), "my title");
+  EXPECT_NE(CapturePlain(session).find("stty -a > before.txt"), std::string::npos);  // the main screen is back
+}
+
+// A closed window or a dropped SSH link: the monitor ends instead of querying QRZ for no one.
+TEST_F(MonitorEndToEnd, ATerminalThatGoesAwayEndsTheMonitor) {
+  session.socket.clear();
+  ASSERT_TRUE(StartInTmux(session, folder.path, "echo $$ > monitor.pid; exec env " + MonitorCommand().substr(0, MonitorCommand().find(';'))));
+  ASSERT_TRUE(WaitForText(session, "Do you want to download", 10)) << CapturePlain(session);
+  SendKeys(session, "n");
+  ASSERT_TRUE(WaitForText(session, "/15", 10));
+  pid_t pid = std::stoi(ReadFileBytes("monitor.pid"));
+  RunCommand("tmux -L " + session.socket + " kill-server");
+  session.socket.clear();
+  bool ended = false;
+  for (int i = 0; i < 50 && !ended; ++i) {
+    ended = kill(pid, 0) != 0;
+    usleep(100000);
+  }
+  EXPECT_TRUE(ended);
+}
+
+// Without a person at a terminal there is nobody to answer: it says so and ends.
+TEST(CommandLineEndToEnd, HelpVersionAndNoTerminal) {
+  ScratchFolder folder;
+  for (const char* program : {"dxvane", "vaneedit"}) {
+    std::string path = std::string(DXVANE_BIN_DIR) + "/" + program;
+    EXPECT_NE(RunCommand(path + " --help; echo status=$?").find("Usage: " + std::string(program)), std::string::npos);
+    EXPECT_EQ(RunCommand(path + " --version"), std::string(program) + " 2021.03.08\n");
+    EXPECT_NE(RunCommand(path + " --bogus 2>&1; echo status=$?").find("status=2"), std::string::npos);
+    std::string alone = RunCommand(path + " </dev/null 2>&1; echo status=$?");
+    EXPECT_NE(alone.find("needs a terminal"), std::string::npos) << alone;
+    EXPECT_NE(alone.find("status=2"), std::string::npos) << alone;
+  }
+  EXPECT_FALSE(FileExists("Config.ini"));
 }

@@ -74,6 +74,16 @@ bool StartInTmux(TmuxSession& session, const std::string& folder, const std::str
   return Tmux(session, "has-session -t " + session.name).empty();
 }
 
+bool StartShellInTmux(TmuxSession& session, const std::string& folder) {
+  return StartInTmux(session, folder, "PS1='$ ' bash --norc --noprofile -i");
+}
+
+std::string WindowTitle(TmuxSession& session) {
+  std::string title = Tmux(session, "display-message -p -t " + session.name + " '#{pane_title}'");
+  if (!title.empty() && title.back() == '\n') title.pop_back();
+  return title;
+}
+
 void SendKeys(TmuxSession& session, const std::string& keys) { Tmux(session, "send-keys -t " + session.name + " " + keys); }
 
 std::string CapturePlain(TmuxSession& session) { return Tmux(session, "capture-pane -p -t " + session.name); }

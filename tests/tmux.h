@@ -23,6 +23,10 @@ struct TmuxSession {
 bool TmuxAvailable();
 // Starts command (run by sh in folder) with the environment assignments given.
 bool StartInTmux(TmuxSession& session, const std::string& folder, const std::string& command);
+// An interactive shell with job control (prompt "$ "), for tests that type commands into it.
+bool StartShellInTmux(TmuxSession& session, const std::string& folder);
+// The window title the terminal shows now.
+std::string WindowTitle(TmuxSession& session);
 // Keys as tmux send-keys names them ("y", "Enter", "Up", "F1", "-l text" for literal text).
 void SendKeys(TmuxSession& session, const std::string& keys);
 std::string CapturePlain(TmuxSession& session);

@@ -1,10 +1,15 @@
 // decode_feed: plays WSJT-X for the demo. A few seconds after every 15-second boundary it
 // appends a period's decodes to ALL.TXT, and now and then a contact to WSJTX_log.adi.
 //   decode_feed --folder WSJT-X-FOLDER --call MYCALL --grid GRID [--stations FILE] [--periods N]
+//               [--after-login QRZ-REPLY-FILE]
+// With --after-login it starts when the monitor has logged in (the reply file holds a key),
+// so that its showcase period lands in the first table the monitor draws, however long the
+// user took to answer the logbook question.
 #include <chrono>
 #include <cstdio>
 #include <ctime>
 #include <fstream>
+#include <iterator>
 #include <random>
 #include <string>
 #include <thread>
@@ -122,12 +127,22 @@ void FeedPeriod(Feed& feed, std::time_t periodStart) {
   if (feed.period % 6 == 0 && !callers.empty()) LogContact(feed, callers.front(), periodStart);
 }
 
+void WaitForLogin(const std::string& replyPath) {
+  for (;;) {
+    std::ifstream in(replyPath, std::ios::binary);
+    std::string reply((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (reply.find("<Key>") != std::string::npos) return;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   Feed feed;
   std::string stationsPath = DemoDataOptions().stationsPath;
   int periods = -1;
+  std::string loginReply;
   for (int i = 1; i + 1 < argc; i += 2) {
     std::string flag = argv[i], value = argv[i + 1];
     if (flag == "--folder") feed.folder = value;
@@ -135,6 +150,7 @@ int main(int argc, char** argv) {
     else if (flag == "--grid") feed.myGrid = value;
     else if (flag == "--stations") stationsPath = value;
     else if (flag == "--periods") periods = std::stoi(value);
+    else if (flag == "--after-login") loginReply = value;
   }
   feed.stations = LoadStations(stationsPath);
   if (feed.folder.empty() || feed.myCall.empty() || feed.stations.empty()) {
@@ -142,6 +158,15 @@ int main(int argc, char** argv) {
     return 2;
   }
   using namespace std::chrono;
+  if (!loginReply.empty()) {
+    WaitForLogin(loginReply);
+    // Once logged in the monitor notes where ALL.TXT ends within moments and polls at the
+    // next boundary: the showcase goes in now, between the two.
+    std::this_thread::sleep_for(milliseconds(300));
+    seconds now = duration_cast<seconds>(system_clock::now().time_since_epoch());
+    FeedPeriod(feed, static_cast<std::time_t>(now.count() / 15 * 15));
+    --periods;
+  }
   for (int done = 0; periods < 0 || done < periods; ++done) {
     // The decodes of a period appear a few seconds into the next one.
     seconds now = duration_cast<seconds>(system_clock::now().time_since_epoch());

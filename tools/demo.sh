@@ -36,7 +36,7 @@ printf '210308_120000    14.074 Rx FT8    -10  0.1 1500 CQ OLD1 FN42\n' > "$scra
 printf 'Download Time Stamp: 03-01-2021 10:00:00\r\n<call:5>K2LYV<mode:3>FT8<band:3>20m<dxcc:3>291<app_qrzlog_status:1>C<eor>\r\n<call:6>JA1XGI<mode:3>FT8<band:3>20m<dxcc:3>339<app_qrzlog_status:1>C<eor>\r\n' > "$scratch/N0VANE.adi.txt"
 cp "$bin/DXAlert.wav" "$bin/StationAlert.wav" "$scratch/"
 
-"$bin/decode_feed" --folder "$scratch/WSJT-X" --call N0VANE --grid EN34 &
+"$bin/decode_feed" --folder "$scratch/WSJT-X" --call N0VANE --grid EN34 --after-login "$scratch/temp/QRZ_Data.tmp" &
 pids+=($!)
 
 cd "$scratch"
