@@ -36,7 +36,8 @@ void BM_MergeWsjtxWorked(benchmark::State& state) {
   for (auto _ : state) {
     WorkedList worked;
     std::string error;
-    MergeWsjtxWorked(worked, error);
+    WsjtxLogTrack track;
+    MergeWsjtxWorked(worked, error, track);
     benchmark::DoNotOptimize(worked.calls.size());
   }
 }

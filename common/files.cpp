@@ -1,6 +1,8 @@
 // Readers and writers of the system's text files.
 #include "common/files.h"
 
+#include <algorithm>
+
 #include "common/errors.h"
 #include "common/text.h"
 
@@ -168,6 +170,13 @@ bool ReadChunk(TextFile& file, std::string& chunk) {
   return count > 0;
 }
 
+bool ReadBlock(TextFile& file, std::string& block) {
+  block.resize(1 << 20);
+  size_t count = IsOpen(file) ? std::fread(block.data(), 1, block.size(), file.handle) : 0;
+  block.resize(count);
+  return count > 0;
+}
+
 bool WriteLine(TextFile& file, const std::string& text) {
   if (!IsOpen(file)) return false;
   std::fwrite(text.data(), 1, text.size(), file.handle);
@@ -186,6 +195,21 @@ std::string QuotedWhereNeeded(const std::string& text) {
 int64_t FileSize(TextFile& file) {
   if (!IsOpen(file)) return 0;
   return OpenFileSize(file.handle);
+}
+
+FileMark MarkOf(TextFile& file, int64_t size) {
+  constexpr int64_t kHeadBytes = 64;
+  FileMark mark;
+  if (!IsOpen(file)) return mark;
+  mark.identity = OpenFileIdentity(file.handle);
+  ReadOpenFileAt(file.handle, 0, std::min(size, kHeadBytes), mark.head);
+  return mark;
+}
+
+bool OnlyGrew(const FileMark& before, const FileMark& now, int64_t size, int64_t position) {
+  size_t common = std::min(before.head.size(), now.head.size());
+  return before.identity.known && now.identity == before.identity && size >= position &&
+         before.head.compare(0, common, now.head, 0, common) == 0;
 }
 
 bool SetReadPosition(TextFile& file, int64_t position) {

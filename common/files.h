@@ -5,7 +5,9 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <string>
+#include <string_view>
 
 #include "platform/files.h"
 
@@ -38,9 +40,78 @@ bool WriteLine(TextFile& file, const std::string& text);
 // quote, a control byte such as CR, LF or TAB). No form holds a Ctrl-Z.
 std::string QuotedWhereNeeded(const std::string& text);
 
+// Calls visit(line, endOffset) for every line from the read position on, read in large blocks:
+// the lines ReadLine would give, in order (a line ends at CR, CR LF or a lone LF; Ctrl-Z ends
+// the file). endOffset is the file offset just past the line's end, or -1 for a last line
+// that has no end yet. The line's bytes live only during the call.
+template <typename Visit>
+void ForEachLine(TextFile& file, Visit&& visit);
+
 int64_t FileSize(TextFile& file);
+
+// A file followed from one read to the next: which file it was and how it began, to tell a
+// file that only grew from one erased, replaced or rewritten meanwhile.
+struct FileMark {
+  FileIdentity identity;  // unknown before the first look
+  std::string head;       // its first bytes
+};
+FileMark MarkOf(TextFile& file, int64_t size);
+// True when now is the file before was, at least `position` bytes long and beginning as it did.
+bool OnlyGrew(const FileMark& before, const FileMark& now, int64_t size, int64_t position);
 // Position of the next byte read, counted from 1.
 bool SetReadPosition(TextFile& file, int64_t position);
 // Bytes before the next one read (the offset from 0 of the next byte).
 int64_t ReadOffset(TextFile& file);
 bool AtEndOfFile(TextFile& file);
+
+// How ForEachLine goes on from one block to the next.
+struct LineSplitter {
+  int64_t offset = 0;   // file offset of the first byte not yet split
+  bool skipLf = false;  // the last line ended with a CR: an LF next belongs to it
+};
+
+bool ReadBlock(TextFile& file, std::string& block);
+
+// Visits the whole lines of data; returns how many bytes they took.
+template <typename Visit>
+size_t SplitLines(LineSplitter& splitter, std::string_view data, Visit& visit) {
+  size_t at = 0;
+  if (splitter.skipLf && !data.empty()) {
+    if (data[0] == '\n') at = 1;
+    splitter.skipLf = false;
+  }
+  while (at < data.size()) {
+    const char* start = data.data() + at;
+    size_t rest = data.size() - at;
+    const char* lf = static_cast<const char*>(std::memchr(start, '\n', rest));
+    size_t lineLength = lf ? static_cast<size_t>(lf - start) : rest;
+    const char* cr = static_cast<const char*>(std::memchr(start, '\r', lineLength));
+    if (!cr && !lf) break;
+    if (cr) lineLength = static_cast<size_t>(cr - start);
+    size_t end = at + lineLength + 1;
+    if (cr && end < data.size() && data[end] == '\n') ++end;
+    else if (cr && end == data.size()) splitter.skipLf = true;
+    visit(std::string_view(start, lineLength), splitter.offset + static_cast<int64_t>(end));
+    at = end;
+  }
+  splitter.offset += static_cast<int64_t>(at);
+  return at;
+}
+
+template <typename Visit>
+void ForEachLine(TextFile& file, Visit&& visit) {
+  LineSplitter splitter;
+  splitter.offset = ReadOffset(file);
+  std::string block, data;  // data: what is not split yet, then the new block
+  bool ended = false;
+  while (!ended && ReadBlock(file, block)) {
+    if (const void* ctrlZ = std::memchr(block.data(), 26, block.size())) {
+      block.resize(static_cast<size_t>(static_cast<const char*>(ctrlZ) - block.data()));
+      ended = true;
+    }
+    if (data.empty()) data.swap(block);
+    else data += block;
+    data.erase(0, SplitLines(splitter, data, visit));
+  }
+  if (!data.empty()) visit(std::string_view(data), int64_t{-1});
+}

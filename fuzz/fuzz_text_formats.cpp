@@ -20,9 +20,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   ConfigSettings settings;
   ReadConfig(path, settings);
 
-  CallFieldValue(text);
-  DxccFieldValue(text);
-  HoldsField(text, "<mode:", "3>FT8");
+  std::string_view call;
+  CallFieldOf(text, call);
+  ScanRecord(text);
   std::string value;
   TagValue(text, "call", value);
   MarkedValue(text, "<Error>", "</Error>", value);

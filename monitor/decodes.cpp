@@ -15,7 +15,6 @@ namespace {
 constexpr int kMessageColumn = 49;
 constexpr int kCallColumn = 52;
 constexpr int kDirectionColumn = 25;  // "Rx" or "Tx"
-constexpr size_t kHeadBytes = 64;
 constexpr char kCtrlZ = 26;
 const std::string kUnresolvedHash = "<...>";
 
@@ -77,19 +76,6 @@ void NoteStampAndFrequency(const std::string& lastField, std::string& lastDecode
   }
 }
 
-std::string FileHead(TextFile& file, int64_t size) {
-  std::string head;
-  ReadOpenFileAt(file.handle, 0, std::min<int64_t>(size, kHeadBytes), head);
-  return head;
-}
-
-// Erased and refilled, rotated, or renamed in: another file, a shorter one, or other first bytes.
-bool IsAnotherFile(const DecodeFileTrack& track, const DecodeFileTrack& now, int64_t size, int64_t allTxtPosition) {
-  if (!track.identity.known) return false;
-  size_t common = std::min(track.head.size(), now.head.size());
-  return now.identity != track.identity || size < allTxtPosition ||
-         track.head.compare(0, common, now.head, 0, common) != 0;
-}
 
 // The operator's own traffic and the ends of contacts.
 bool IsDropped(const std::string& line, const std::string& myCall) {
@@ -195,8 +181,7 @@ void NoteDecodeFileEnd(const std::string& allTxtPath, int64_t& allTxtPosition, D
   TextFile file;
   if (!OpenForReading(file, allTxtPath, FileShare::kReadWrite)) return;
   allTxtPosition = FileSize(file);
-  track.identity = OpenFileIdentity(file.handle);
-  track.head = FileHead(file, allTxtPosition);
+  track.mark = MarkOf(file, allTxtPosition);
   CloseFile(file);
 }
 
@@ -207,7 +192,7 @@ void ReadDecodes(const std::string& allTxtPath, int64_t& allTxtPosition, CallTab
   callTable = CallTable{};
   TextFile file;
   if (!OpenForReading(file, allTxtPath, FileShare::kReadWrite)) {
-    if (!track.identity.known && !track.waiting) {  // never there: a wrong folder
+    if (!track.mark.identity.known && !track.waiting) {  // never there: a wrong folder
       ReportOpenFailure(allTxtPath, file.error, errorText);
       return;
     }
@@ -218,9 +203,11 @@ void ReadDecodes(const std::string& allTxtPath, int64_t& allTxtPosition, CallTab
     return;
   }
   int64_t size = FileSize(file);
-  DecodeFileTrack now{OpenFileIdentity(file.handle), FileHead(file, size), false};
-  if (IsAnotherFile(track, now, size, allTxtPosition) || track.waiting) allTxtPosition = 0;
-  track = now;
+  FileMark now = MarkOf(file, size);
+  // Erased and refilled, rotated, or renamed in: another file, a shorter one, or other first bytes.
+  bool anotherFile = track.mark.identity.known && !OnlyGrew(track.mark, now, size, allTxtPosition);
+  if (anotherFile || track.waiting) allTxtPosition = 0;
+  track = DecodeFileTrack{now, false};
   PollLines poll = ReadNewLines(file, allTxtPosition, size);
   CloseFile(file);
   NoteStampAndFrequency(poll.lastField, lastDecodeStamp, dialFrequency);

@@ -127,7 +127,7 @@ void DrawLegend() {
 }
 
 void RefreshWorkedList(MonitorState& state) {
-  if (state.workedRefreshToggle == 1) ReloadWsjtxWorked(state.worked, state.errorText);
+  if (state.workedRefreshToggle == 1) ReloadWsjtxWorked(state.worked, state.errorText, state.wsjtxLogTrack);
   state.workedRefreshToggle = state.workedRefreshToggle + 1 > 1 ? 0 : state.workedRefreshToggle + 1;
 }
 

@@ -44,7 +44,7 @@ bool WantsLogBook() {
 
 void BuildLists(MonitorState& state) {
   LoadQrzWorked(state.worked, state.errorText);
-  MergeWsjtxWorked(state.worked, state.errorText);  // only its failure ends the run
+  MergeWsjtxWorked(state.worked, state.errorText, state.wsjtxLogTrack);  // only its failure ends the run
 }
 
 // Lines already in the decode file are never shown; only what is appended later.

@@ -7,7 +7,7 @@
 #include <unordered_set>
 #include <vector>
 
-#include "platform/files.h"
+#include "common/files.h"
 
 inline constexpr int kCallTableSize = 36;   // the screen shows no more callers than this
 inline constexpr int kCacheSize = 256;
@@ -58,9 +58,14 @@ using ConfirmedList = std::vector<int32_t>;
 
 // What the decode parser keeps of ALL.TXT besides the position, to notice it erased or replaced.
 struct DecodeFileTrack {
-  FileIdentity identity;  // the file last read; unknown before the first look at it
-  std::string head;       // its first bytes then
-  bool waiting = false;   // it went away after being read: treated as empty until it is back
+  FileMark mark;         // the file last read
+  bool waiting = false;  // it went away after being read: treated as empty until it is back
+};
+
+// What the worked list's reloads keep of WSJT-X's log: a log that only grew is read from here.
+struct WsjtxLogTrack {
+  FileMark mark;
+  int64_t end = 0;  // just past the last whole line read
 };
 
 // Table rows, newest at index 1; index 0 is not used.
@@ -79,6 +84,7 @@ struct MonitorState {
   std::string allTxtPath;
   int64_t allTxtPosition = 0;
   DecodeFileTrack allTxtTrack;
+  WsjtxLogTrack wsjtxLogTrack;
   int32_t startSeconds = 0;
   int32_t totalCQs = 0;
   int32_t periodCQs = 0;

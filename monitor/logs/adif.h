@@ -2,16 +2,18 @@
 // <CALL:5> as often as <call:5>); values compare exactly.
 #pragma once
 
-#include <string>
+#include <string_view>
 
-// True when some field name (any case) is followed directly by value, as in "<mode:" "3>FT8".
-bool HoldsField(const std::string& line, const std::string& name, const std::string& value);
+// What the readers need of one record line, found in one pass over it.
+struct RecordFields {
+  bool hasCall = false;     // the line has a call field
+  std::string_view call;    // the first call field's value (see CallFieldOf)
+  bool workedMode = false;  // some mode field reads FT8 or JT65 ("<mode:3>FT8", "<mode:4>JT65")
+  bool confirmed = false;   // some app_qrzlog_status field reads C ("<app_qrzlog_status:1>C")
+  std::string_view dxcc;    // the first dxcc field's value, whose length is the one digit after "<dxcc:"
+};
+
+RecordFields ScanRecord(std::string_view line);
 // The value of the first call field: its length runs to the first non-digit, its text starts
 // after the first ">" from the field's "<". False when the line has no call field.
-bool CallField(const std::string& line, std::string& value);
-// The same value, or empty text.
-std::string CallFieldValue(const std::string& line);
-// The text of the first dxcc field, whose length is the one character after "<dxcc:".
-std::string DxccFieldValue(const std::string& line);
-// Offset of the first occurrence of name in line, whatever its case; npos when absent.
-size_t FindFieldName(const std::string& line, const std::string& name, size_t from = 0);
+bool CallFieldOf(std::string_view line, std::string_view& value);

@@ -19,10 +19,6 @@ void ShowUntilKey(const std::string& errorText) {
   ConsolePressAnyKey();
 }
 
-bool IsWorkedMode(const std::string& line) {
-  return HoldsField(line, "<mode:", "3>FT8") || HoldsField(line, "<mode:", "4>JT65");
-}
-
 }  // namespace
 
 std::string LogBookCopyName() { return glb_QRZAccountName + ".adi.txt"; }
@@ -31,21 +27,29 @@ std::string WsjtxLogPath() {
   return FindFileIgnoringCase(JoinPath(LocalAppDataFolder(), "WSJT-X"), "WSJTX_log.adi");
 }
 
-void MergeWsjtxWorked(WorkedList& workedList, std::string& errorText) {
-  ReloadWsjtxWorked(workedList, errorText);
+void MergeWsjtxWorked(WorkedList& workedList, std::string& errorText, WsjtxLogTrack& track) {
+  ReloadWsjtxWorked(workedList, errorText, track);
   if (!errorText.empty()) ShowUntilKey(errorText);
 }
 
-void ReloadWsjtxWorked(WorkedList& workedList, std::string& errorText) {
+void ReloadWsjtxWorked(WorkedList& workedList, std::string& errorText, WsjtxLogTrack& track) {
   errorText.clear();
   TextFile file;
   if (!OpenForReading(file, WsjtxLogPath(), FileShare::kReadWrite)) {
     errorText = ErrorReport(file.error) + "READWSJT";
     return;
   }
-  std::string line, call;
-  while (ReadLine(file, line))
-    if (CallField(line, call)) AddWorked(workedList, call);
+  int64_t size = FileSize(file);
+  FileMark mark = MarkOf(file, size);
+  int64_t from = OnlyGrew(track.mark, mark, size, track.end) ? track.end : 0;
+  track = WsjtxLogTrack{mark, from};
+  if (from < size && SeekOpenFile(file.handle, from)) {
+    std::string_view call;
+    ForEachLine(file, [&](std::string_view line, int64_t end) {
+      if (CallFieldOf(line, call)) AddWorked(workedList, std::string(call));
+      if (end >= 0) track.end = end;  // a last line still being written is read again next time
+    });
+  }
   CloseFile(file);
 }
 
@@ -62,9 +66,10 @@ void LoadQrzWorked(WorkedList& workedList, std::string& errorText) {
     return;
   }
   workedList = WorkedList{};
-  std::string call;
-  while (ReadLine(file, line))
-    if (IsWorkedMode(line) && CallField(line, call)) AddWorked(workedList, call);
+  ForEachLine(file, [&](std::string_view record, int64_t) {
+    RecordFields fields = ScanRecord(record);
+    if (fields.workedMode && fields.hasCall) AddWorked(workedList, std::string(fields.call));
+  });
   CloseFile(file);
 }
 
@@ -75,13 +80,12 @@ void LoadConfirmedDX(ConfirmedList& confirmedList, std::string& errorText) {
   if (!OpenForReading(file, LogBookCopyName(), FileShare::kExclusive)) return;
   std::string line;
   ReadLine(file, line);  // the download's time stamp
-  while (ReadLine(file, line)) {
-    if (!HoldsField(line, "<app_qrzlog_status:", "1>C")) continue;
-    std::string dxcc = DxccFieldValue(line);
-    if (dxcc.empty()) continue;
-    int32_t entity = TextToWholeNumber(dxcc);
+  ForEachLine(file, [&](std::string_view record, int64_t) {
+    RecordFields fields = ScanRecord(record);
+    if (!fields.confirmed || fields.dxcc.empty()) return;
+    int32_t entity = TextToWholeNumber(std::string(fields.dxcc));
     if (std::find(confirmedList.begin(), confirmedList.end(), entity) == confirmedList.end())
       confirmedList.push_back(entity);
-  }
+  });
   CloseFile(file);
 }

@@ -6,11 +6,13 @@
 #include "monitor/state.h"
 
 // Adds the callsigns of WSJT-X's contact log that the list does not hold yet. When the log
-// cannot be opened: errorText ends in "READWSJT", shown until a key is pressed.
-void MergeWsjtxWorked(WorkedList& workedList, std::string& errorText);
+// cannot be opened: errorText ends in "READWSJT", shown until a key is pressed. track notes
+// what was read, so that a reload reads only what was appended since.
+void MergeWsjtxWorked(WorkedList& workedList, std::string& errorText, WsjtxLogTrack& track);
 // The same without a word on screen: a reload while monitoring keeps the list it has when the
-// log is missing or unreadable, and the loop goes on.
-void ReloadWsjtxWorked(WorkedList& workedList, std::string& errorText);
+// log is missing or unreadable, and the loop goes on. A log that only grew since the last read
+// is read from where that read ended; any other (shorter, rewritten, replaced) is read whole.
+void ReloadWsjtxWorked(WorkedList& workedList, std::string& errorText, WsjtxLogTrack& track);
 // Starts the list afresh from the FT8 and JT65 contacts of the local logbook copy.
 void LoadQrzWorked(WorkedList& workedList, std::string& errorText);
 // The DXCC entities of every confirmed contact in the local logbook copy; reports nothing.

@@ -3,9 +3,15 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cstdlib>
+#include <random>
 
+#include "common/files.h"
+#include "common/text.h"
 #include "monitor/globals.h"
+#include "platform/files.h"
 #include "monitor/logs/adif.h"
 #include "platform/virtual.h"
 #include "tests/support.h"
@@ -27,11 +33,105 @@ class LogsTest : public ::testing::Test {
   }
   ScratchFolder folder;
   WorkedList worked;
+  WsjtxLogTrack track;
   std::string error;
 };
 
 std::string Record(const std::string& call, const std::string& end = "\n") {
   return "<call:" + std::to_string(call.size()) + ">" + call + " <gridsquare:4>FN42 <mode:3>FT8 <rst_sent:3>-10 <band:3>20m <eor>" + end;
+}
+
+}  // namespace
+
+namespace {
+
+std::string CallFieldValue(std::string_view line) {
+  std::string_view value;
+  CallFieldOf(line, value);
+  return std::string(value);
+}
+
+std::string DxccFieldValue(std::string_view line) { return std::string(ScanRecord(line).dxcc); }
+
+// The readers as they were, a line and a field search at a time: the reference the block
+// readers must match element for element.
+namespace reference {
+
+size_t Find(const std::string& line, const std::string& name, size_t from = 0) {
+  for (size_t at = from; at + name.size() <= line.size(); ++at) {
+    bool same = true;
+    for (size_t i = 0; i < name.size() && same; ++i)
+      same = std::tolower(static_cast<unsigned char>(line[at + i])) == name[i];
+    if (same) return at;
+  }
+  return std::string::npos;
+}
+
+bool Holds(const std::string& line, const std::string& name, const std::string& value) {
+  for (size_t at = Find(line, name); at != std::string::npos; at = Find(line, name, at + 1))
+    if (line.compare(at + name.size(), value.size(), value) == 0) return true;
+  return false;
+}
+
+bool Call(const std::string& line, std::string& value) {
+  value.clear();
+  size_t at = Find(line, "<call:");
+  if (at == std::string::npos) return false;
+  size_t length = 0;
+  for (size_t i = at + 6; i < line.size() && std::isdigit(static_cast<unsigned char>(line[i])); ++i)
+    length = std::min<size_t>(length * 10 + static_cast<size_t>(line[i] - '0'), line.size());
+  size_t close = line.find('>', at);
+  if (close != std::string::npos) value = line.substr(close + 1, length);
+  return true;
+}
+
+std::string Dxcc(const std::string& line) {
+  size_t at = Find(line, "<dxcc:");
+  if (at == std::string::npos || at + 6 >= line.size() || !std::isdigit(static_cast<unsigned char>(line[at + 6]))) return "";
+  if (at + 8 > line.size()) return "";
+  return line.substr(at + 8, static_cast<size_t>(line[at + 6] - '0'));
+}
+
+void Lists(const std::string& path, bool qrzCopy, Calls& calls, ConfirmedList& confirmed) {
+  TextFile file;
+  OpenForReading(file, path, FileShare::kReadWrite);
+  std::string line, call;
+  WorkedList worked;
+  if (qrzCopy) ReadLine(file, line);
+  while (ReadLine(file, line)) {
+    bool mode = Holds(line, "<mode:", "3>FT8") || Holds(line, "<mode:", "4>JT65");
+    if ((!qrzCopy || mode) && Call(line, call)) AddWorked(worked, call);
+    std::string dxcc = Holds(line, "<app_qrzlog_status:", "1>C") ? Dxcc(line) : "";
+    int32_t entity = TextToWholeNumber(dxcc);
+    if (!dxcc.empty() && std::find(confirmed.begin(), confirmed.end(), entity) == confirmed.end())
+      confirmed.push_back(entity);
+  }
+  calls = worked.calls;
+}
+
+}  // namespace reference
+
+// A log of every odd shape a hand-edited or broken file has: field names in any case, fields
+// across lines, empty values, no ">", every line end, a Ctrl-Z, lines longer than a block.
+std::string OddLog(unsigned seed) {
+  std::mt19937 random(seed);
+  auto pick = [&](std::initializer_list<const char*> choices) {
+    return std::string(*(choices.begin() + random() % choices.size()));
+  };
+  std::string log = "Download Time Stamp: 03-08-2021 12:00:00\r\n";
+  while (log.size() < 3'500'000) {
+    std::string call = pick({"K1ABC", "w2xyz", "JA1AA", "VK2DX", "K1AB", ""}) + std::to_string(random() % 50);
+    std::string record = pick({"<call:", "<CALL:", "<Call:", "<call:0>", "<call:", "<callx:"}) +
+                         std::to_string(call.size()) + pick({">", ">", ":S>", "", " "}) + call +
+                         pick({"<mode:3>FT8", "<MODE:4>JT65", "<mode:3>ft8", "<mode:3>FT4", "<mode:"}) +
+                         pick({"<app_qrzlog_status:1>C", "<APP_QRZLOG_STATUS:1>C", "<app_qrzlog_status:1>N", ""}) +
+                         pick({"<dxcc:3>291", "<DXCC:1>1", "<dxcc:2>50", "<dxcc:3>29", "<dxcc:", "<dxcc:x>1", ""}) +
+                         "<eor>";
+    if (random() % 7 == 0) record.insert(random() % record.size(), pick({"\n", "\r", "\r\n"}));  // across lines
+    if (random() % 9000 == 0) record += std::string(1'200'000, 'x');                          // past a block
+    log += record + pick({"\r\n", "\n", "\r", "\r\n"});
+  }
+  return log;
 }
 
 }  // namespace
@@ -52,9 +152,57 @@ TEST(CallFieldValue, FollowsTheLengthRules) {
   EXPECT_EQ(DxccFieldValue("<dxcc:3>29"), "29");
   EXPECT_EQ(DxccFieldValue("<dxcc:"), "");
   EXPECT_EQ(DxccFieldValue("<dxcc:3"), "");
-  EXPECT_TRUE(HoldsField("<MODE:3>FT8", "<mode:", "3>FT8"));
-  EXPECT_FALSE(HoldsField("<mode:3>ft8", "<mode:", "3>FT8"));
-  EXPECT_TRUE(HoldsField("<mode:3>FT4 <submode:3>x <Mode:3>FT8", "<mode:", "3>FT8"));
+  EXPECT_TRUE(ScanRecord("<MODE:3>FT8").workedMode);
+  EXPECT_FALSE(ScanRecord("<mode:3>ft8").workedMode);
+  EXPECT_TRUE(ScanRecord("<mode:3>FT4 <submode:3>x <Mode:4>JT65").workedMode);
+  EXPECT_TRUE(ScanRecord("<APP_QRZLOG_STATUS:1>C").confirmed);
+  EXPECT_FALSE(ScanRecord("<app_qrzlog_status:1>N <app_qrzlog_status:").confirmed);
+}
+
+// The block readers give the lists the line readers gave, element for element.
+TEST_F(LogsTest, BlockReadersMatchTheLineReadersOnOddLogs) {
+  for (unsigned seed : {1u, 2u, 3u}) {
+    std::string log = OddLog(seed);
+    if (seed == 3) log.insert(log.size() / 2, "\x1A");  // the end of the file, as far as readers go
+    WriteFile("K1XYZ.adi.txt", log);
+    WriteFile("WSJT-X/WSJTX_log.adi", log);
+    Calls qrzCalls, wsjtxCalls;
+    ConfirmedList confirmed, unused;
+    reference::Lists("K1XYZ.adi.txt", true, qrzCalls, confirmed);
+    reference::Lists("WSJT-X/WSJTX_log.adi", false, wsjtxCalls, unused);
+    WorkedList fromCopy, fromLog;
+    LoadQrzWorked(fromCopy, error);
+    EXPECT_EQ(fromCopy.calls, qrzCalls) << "seed " << seed;
+    ConfirmedList loaded;
+    LoadConfirmedDX(loaded, error);
+    EXPECT_EQ(loaded, confirmed) << "seed " << seed;
+    WsjtxLogTrack fresh;
+    MergeWsjtxWorked(fromLog, error, fresh);
+    EXPECT_EQ(fromLog.calls, wsjtxCalls) << "seed " << seed;
+    EXPECT_GT(qrzCalls.size(), 100u);
+  }
+}
+
+// A log that only grew is read from where the last read ended; any other is read whole.
+TEST_F(LogsTest, AReloadReadsOnlyWhatWasAppended) {
+  WriteWsjtxLog(Record("AA1A") + Record("BB2B"));
+  MergeWsjtxWorked(worked, error, track);
+  int64_t end = track.end;
+  EXPECT_EQ(end, static_cast<int64_t>(ReadFileBytes("WSJT-X/WSJTX_log.adi").size()));
+  AppendFile("WSJT-X/WSJTX_log.adi", Record("CC3C") + "<call:4>DD4");  // the last line is being written
+  ReloadWsjtxWorked(worked, error, track);
+  EXPECT_EQ(worked.calls, (Calls{"AA1A", "BB2B", "CC3C", "DD4"}));
+  EXPECT_EQ(track.end, end + static_cast<int64_t>(Record("CC3C").size()));
+  worked = WorkedList{};
+  ReloadWsjtxWorked(worked, error, track);  // only the unfinished line is read again
+  EXPECT_EQ(worked.calls, Calls{"DD4"});
+  WriteWsjtxLog(Record("EE5E"));  // rewritten, shorter
+  ReloadWsjtxWorked(worked, error, track);
+  EXPECT_EQ(worked.calls, (Calls{"DD4", "EE5E"}));
+  RemoveFile("WSJT-X/WSJTX_log.adi");
+  ReloadWsjtxWorked(worked, error, track);
+  EXPECT_EQ(error, " 53 File not foundREADWSJT");
+  EXPECT_EQ(TheConsole().keyWaits, 0);  // a reload says nothing
 }
 
 TEST_F(LogsTest, MergeAddsNewCallsOnceInOrder) {
@@ -65,17 +213,17 @@ TEST_F(LogsTest, MergeAddsNewCallsOnceInOrder) {
     std::string records;
     for (int i = 0; i < 10; ++i) records += Record("K1ABC", end);
     WriteWsjtxLog(Record("BB2B", end) + Record("CC3C", end) + records);
-    MergeWsjtxWorked(list, error);
+    MergeWsjtxWorked(list, error, track);
     EXPECT_EQ(error, "");
     EXPECT_EQ(list.calls, (Calls{"AA1A", "BB2B", "CC3C", "K1ABC"}));
-    MergeWsjtxWorked(list, error);
+    MergeWsjtxWorked(list, error, track);
     EXPECT_EQ(list.calls.size(), 4u);
   }
 }
 
 TEST_F(LogsTest, MergeFindsTheLogWhateverTheCaseOfItsName) {
   WriteWsjtxLog(Record("K1ABC") + "<CALL:5>W1ABC <MODE:3>FT8 <EOR>\n", "wsjtx_log.adi");
-  MergeWsjtxWorked(worked, error);
+  MergeWsjtxWorked(worked, error, track);
   EXPECT_EQ(error, "");
   EXPECT_EQ(worked.calls, (Calls{"K1ABC", "W1ABC"}));
 }
@@ -84,7 +232,7 @@ TEST_F(LogsTest, MergeGrowsPastFourThousandContacts) {
   std::string records;
   for (int i = 0; i < 5000; ++i) records += Record("W" + std::to_string(10000 + i));
   WriteWsjtxLog(records);
-  MergeWsjtxWorked(worked, error);
+  MergeWsjtxWorked(worked, error, track);
   ASSERT_EQ(worked.calls.size(), 5000u);
   EXPECT_EQ(worked.calls.back(), "W14999");
   EXPECT_TRUE(IsWorked(worked, "W14999"));
@@ -92,14 +240,14 @@ TEST_F(LogsTest, MergeGrowsPastFourThousandContacts) {
 
 TEST_F(LogsTest, AMissingWsjtxLogIsReportedAndLeavesTheList) {
   AddWorked(worked, "AA1A");
-  MergeWsjtxWorked(worked, error);
+  MergeWsjtxWorked(worked, error, track);
   EXPECT_EQ(error, " 53 File not foundREADWSJT");
   EXPECT_EQ(ScreenRowText(1).substr(0, 26), " 53 File not foundREADWSJT");
   EXPECT_EQ(ScreenRowText(2).substr(0, 25), "Press Any Key to Continue");
   EXPECT_EQ(TheConsole().keyWaits, 1);
   EXPECT_EQ(worked.calls, Calls{"AA1A"});
   setenv("LOCALAPPDATA", (folder.path + "/nowhere").c_str(), 1);
-  MergeWsjtxWorked(worked, error);
+  MergeWsjtxWorked(worked, error, track);
   EXPECT_EQ(error, " 76 Path not foundREADWSJT");
 }
 
