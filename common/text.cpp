@@ -1,6 +1,9 @@
 // Text forms shared by both programs.
 #include "common/text.h"
 
+#include <bit>
+#include <cstring>
+
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -143,4 +146,21 @@ bool EndsWith(const std::string& text, const std::string& tail) {
 
 bool Contains(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
+}
+
+size_t FindByte(const char* text, size_t size, char c) {
+  constexpr uint64_t kOnes = 0x0101010101010101ull, kHighs = 0x8080808080808080ull;
+  const uint64_t pattern = kOnes * static_cast<unsigned char>(c);
+  size_t at = 0;
+  for (; at + 8 <= size; at += 8) {
+    uint64_t bytes;
+    std::memcpy(&bytes, text + at, 8);
+    uint64_t x = bytes ^ pattern;
+    uint64_t zero = (x - kOnes) & ~x & kHighs;  // exact at its lowest set bit
+    // The lowest set bit is the first byte in memory on the little-endian machines we run on.
+    if (zero) return at + static_cast<size_t>(std::countr_zero(zero) >> 3);
+  }
+  for (; at < size; ++at)
+    if (text[at] == c) return at;
+  return size;
 }

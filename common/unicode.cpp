@@ -77,14 +77,26 @@ std::string EncodeUtf8(const std::u32string& characters) {
   return out;
 }
 
+bool IsAscii(const std::string& text) {
+  for (char c : text)
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  return true;
+}
+
 std::string FitCharactersLeft(const std::string& text, int width) {
   if (width <= 0) return "";
+  if (IsAscii(text)) {  // a character a byte: most station text
+    std::string fitted = text.substr(0, static_cast<size_t>(width));
+    fitted.resize(static_cast<size_t>(width), ' ');
+    return fitted;
+  }
   std::u32string characters = DecodeCharacters(text);
   characters.resize(static_cast<size_t>(width), U' ');
   return EncodeUtf8(characters);
 }
 
 std::string FirstCharacters(const std::string& utf8, size_t count) {
+  if (IsAscii(utf8)) return utf8.substr(0, count);
   size_t at = 0;
   char32_t character;
   for (size_t n = 0; n < count && at < utf8.size(); ++n) {

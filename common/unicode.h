@@ -5,6 +5,7 @@
 #include <string>
 
 bool IsValidUtf8(const std::string& text);
+bool IsAscii(const std::string& text);
 // The characters of text, UTF-8 when valid, otherwise one character per byte (ISO-8859-1).
 std::u32string DecodeCharacters(const std::string& text);
 void AppendUtf8(std::string& out, char32_t character);

@@ -1,7 +1,9 @@
 // The decode parser: new lines of ALL.TXT to the callers of one poll.
 #include "monitor/decodes.h"
 
+#include <algorithm>
 #include <cstring>
+#include <string_view>
 #include <vector>
 
 #include "common/errors.h"
@@ -19,10 +21,17 @@ constexpr char kCtrlZ = 26;
 const std::string kUnresolvedHash = "<...>";
 
 struct PollLines {
-  std::vector<std::string> lines;
-  std::string lastField;       // the last whole field read, trimmed
-  int64_t resumePosition = 0;  // where the next poll starts, counted from 1
+  std::string bytes;                   // what was read; the lines point into it
+  std::vector<std::string_view> lines;
+  std::string_view lastField;          // the last whole field read, trimmed
+  int64_t resumePosition = 0;          // where the next poll starts, counted from 1
 };
+
+std::string_view TrimmedView(std::string_view text) {
+  size_t first = text.find_first_not_of(' ');
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
 
 void ReportOpenFailure(const std::string& allTxtPath, int errorNumber, std::string& errorText) {
   errorText = ErrorReport(errorNumber);
@@ -31,18 +40,43 @@ void ReportOpenFailure(const std::string& allTxtPath, int errorNumber, std::stri
   ConsolePressAnyKey();
 }
 
-bool EndsField(char c) { return c == '\r' || c == '\n' || c == ',' || c == kCtrlZ; }
+// Where the bytes that end a field stand: LF is met on every line, so it is looked for line
+// by line; CR, comma and Ctrl-Z are rare, so each is looked for once across the whole read
+// and its next place kept.
+struct FieldEnds {
+  std::string_view bytes;
+  size_t next[3] = {0, 0, 0};  // the next CR, comma, Ctrl-Z at or after `from`; size when none
+  bool known[3] = {false, false, false};
+
+  size_t NextOf(int which, char end, size_t from) {
+    if (!known[which] || next[which] < from) {
+      const void* found = std::memchr(bytes.data() + from, end, bytes.size() - from);
+      next[which] = found ? static_cast<size_t>(static_cast<const char*>(found) - bytes.data()) : bytes.size();
+      known[which] = true;
+    }
+    return next[which];
+  }
+
+  // The offset of the next byte that ends a field from `from`; npos when none does.
+  size_t After(size_t from) {
+    if (from >= bytes.size()) return std::string_view::npos;
+    const void* lf = std::memchr(bytes.data() + from, '\n', bytes.size() - from);
+    size_t end = lf ? static_cast<size_t>(static_cast<const char*>(lf) - bytes.data()) : bytes.size();
+    end = std::min({end, NextOf(0, '\r', from), NextOf(1, ',', from), NextOf(2, kCtrlZ, from)});
+    return end < bytes.size() ? end : std::string_view::npos;
+  }
+};
 
 // Splits whole fields out of bytes, which start at file offset `offset`. The decoder appends
 // while we read: a last line without its line end is left for the next poll. A Ctrl-Z ends a
 // line like a line end, so nothing written after one is lost.
-void SplitFields(const std::string& bytes, int64_t offset, bool skipFirstPart, PollLines& poll) {
+void SplitFields(std::string_view bytes, int64_t offset, bool skipFirstPart, PollLines& poll) {
+  FieldEnds ends{bytes};
   size_t start = 0;
-  for (size_t i = 0; i < bytes.size(); ++i) {
-    if (!EndsField(bytes[i])) continue;
-    std::string field = TrimBlanks(bytes.substr(start, i - start));
-    if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
-    start = i + 1;
+  for (size_t end = ends.After(0); end != std::string_view::npos; end = ends.After(start)) {
+    std::string_view field = TrimmedView(bytes.substr(start, end - start));
+    if (bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n') ++end;
+    start = end + 1;
     poll.resumePosition = offset + static_cast<int64_t>(start);
     if (skipFirstPart) {  // the tail of a line cut by the size bound
       skipFirstPart = false;
@@ -61,15 +95,14 @@ PollLines ReadNewLines(TextFile& file, int64_t allTxtPosition, int64_t size) {
   int64_t from = allTxtPosition > 1 ? allTxtPosition - 1 : 0;
   bool cut = size - from > kMaxPollBytes;
   if (cut) from = size - kMaxPollBytes;
-  std::string bytes;
-  ReadOpenFileAt(file.handle, from, size - from, bytes);
-  SplitFields(bytes, from, cut, poll);
+  ReadOpenFileAt(file.handle, from, size - from, poll.bytes);
+  SplitFields(poll.bytes, from, cut, poll);
   return poll;
 }
 
-void NoteStampAndFrequency(const std::string& lastField, std::string& lastDecodeStamp, std::string& dialFrequency) {
-  lastDecodeStamp = Mid(lastField, 1, 13);
-  std::string frequency = TrimBlanks(Mid(lastField, 18, 6));
+void NoteStampAndFrequency(std::string_view lastField, std::string& lastDecodeStamp, std::string& dialFrequency) {
+  lastDecodeStamp = std::string(lastField.substr(0, 13));
+  std::string frequency(TrimmedView(lastField.substr(std::min<size_t>(17, lastField.size()), 6)));
   if (!frequency.empty() && frequency != dialFrequency) {
     ConsoleClear();  // a band change starts a fresh screen
     dialFrequency = frequency;
@@ -92,10 +125,18 @@ bool AddCaller(CallTable& callTable, const std::string& call, CallerKind kind) {
   return true;
 }
 
-void TakeCaller(const std::string& decoded, CallTable& callTable, int32_t& totalCQs, int32_t& periodCQs) {
-  if (Mid(decoded, kDirectionColumn, 2) == "Tx") return;  // what the operator's station sent
+// Only a line that names the operator or reads CQ can add a caller: the rest of a busy band's
+// traffic is passed over before any copy is made.
+bool MayAddCaller(std::string_view line, const std::string& myCall) {
+  if (line.substr(std::min<size_t>(kDirectionColumn - 1, line.size()), 2) == "Tx") return false;  // the operator's own
+  if (line.substr(std::min<size_t>(kMessageColumn - 1, line.size()), 2) == "CQ") return true;
+  return !myCall.empty() && line.find(myCall) != std::string_view::npos;
+}
+
+void TakeCaller(std::string_view decoded, CallTable& callTable, int32_t& totalCQs, int32_t& periodCQs) {
   const std::string& myCall = glb_QRZAccountName;
-  std::string line = PlainMessageLine(decoded, myCall);
+  if (!MayAddCaller(decoded, myCall)) return;
+  std::string line = PlainMessageLine(std::string(decoded), myCall);
   std::string call;
   if (!myCall.empty() && Contains(line, myCall)) {
     if (IsDropped(line, myCall)) return;
@@ -156,6 +197,12 @@ std::string WithoutHashBrackets(const std::string& message) {
 
 std::string PlainMessageLine(const std::string& line, const std::string& myCall) {
   if (line.size() < kMessageColumn) return line;
+  // Most messages carry no mark, no hash and no second part: they stand as they are.
+  char last = line.back();
+  bool marked = last == '?' || (last >= '1' && last <= '9' && line.size() >= 2 && line[line.size() - 2] == 'a');
+  if (!marked && last != ' ' && line.find('<', kMessageColumn - 1) == std::string::npos &&
+      line.find(';', kMessageColumn - 1) == std::string::npos)
+    return line;
   std::string message = WithoutQualityMarks(line.substr(kMessageColumn - 1));
   return line.substr(0, kMessageColumn - 1) + WithoutHashBrackets(FoxHoundPart(message, myCall));
 }
@@ -212,5 +259,5 @@ void ReadDecodes(const std::string& allTxtPath, int64_t& allTxtPosition, CallTab
   CloseFile(file);
   NoteStampAndFrequency(poll.lastField, lastDecodeStamp, dialFrequency);
   allTxtPosition = poll.resumePosition;
-  for (const std::string& line : poll.lines) TakeCaller(line, callTable, totalCQs, periodCQs);
+  for (std::string_view line : poll.lines) TakeCaller(line, callTable, totalCQs, periodCQs);
 }

@@ -20,6 +20,17 @@ constexpr Band kBands[] = {
 
 constexpr int kSeparatorDashes = 58;
 
+// Station text in width characters (see FitCharactersLeft), appended to row.
+void AppendFitted(std::string& row, const std::string& text, int width) {
+  if (!IsAscii(text)) {
+    row += FitCharactersLeft(text, width);
+    return;
+  }
+  size_t kept = std::min(text.size(), static_cast<size_t>(width));
+  row.append(text, 0, kept);
+  row.append(static_cast<size_t>(width) - kept, ' ');
+}
+
 // The United States, Alaska and Hawaii count as home, whatever the operator's own entity.
 bool IsHomeEntity(double dxcc) { return dxcc == 291 || dxcc == 6 || dxcc == 110; }
 
@@ -28,9 +39,13 @@ void PushRow(ScreenRows& screenRows, const std::string& row) {
   screenRows[1] = row;
 }
 
-std::string CityAndCountry(const CacheEntry& station) {
-  if (station.name == kNotFoundName || station.name == kLookupFailedName) return std::string(50, ' ');
-  return FitCharactersLeft(station.city + "/" + station.country, 48) + "  ";
+void AppendCityAndCountry(std::string& row, const CacheEntry& station) {
+  if (station.name == kNotFoundName || station.name == kLookupFailedName) {
+    row.append(50, ' ');
+    return;
+  }
+  AppendFitted(row, station.city + "/" + station.country, 48);
+  row.append(2, ' ');
 }
 
 // The row of every slot that holds the call (several slots may: their segments then make one
@@ -39,7 +54,7 @@ std::string RowOfCaller(const CallEntry& caller, const LookupCache& lookupCache,
                         const WorkedList& workedList) {
   std::string row;
   for (int k = 1; k <= kCacheSize; ++k)
-    if (lookupCache.entry[k].call == caller.call)
+    if (SameCall(lookupCache.entry[k].call, caller.call))
       row += StationRow(lookupCache.entry[k], caller.kind, confirmedList, workedList);
   for (const CacheEntry& failed : lookupCache.failed)
     if (row.empty() && failed.call == caller.call) row = StationRow(failed, caller.kind, confirmedList, workedList);
@@ -65,10 +80,20 @@ std::string StatusCode(const CacheEntry& station, CallerKind kind, const Confirm
 
 std::string StationRow(const CacheEntry& station, CallerKind kind, const ConfirmedList& confirmedList,
                        const WorkedList& workedList) {
-  return "  " + FitCharactersLeft(station.call, 11) + FitCharactersLeft(station.name, 25) + "  " +
-         CityAndCountry(station) + FitCharactersLeft(station.dxcc, 6) + FitCharactersLeft(station.state, 7) +
-         FitCharactersLeft(station.bearing, 12) + FitCharactersLeft(station.distance, 12) +
-         FitRight(std::to_string(station.count), 3) + StatusCode(station, kind, confirmedList, workedList);
+  std::string row;
+  row.reserve(kRowTextWidth + 2);
+  row.append(2, ' ');
+  AppendFitted(row, station.call, 11);
+  AppendFitted(row, station.name, 25);
+  row.append(2, ' ');
+  AppendCityAndCountry(row, station);
+  AppendFitted(row, station.dxcc, 6);
+  AppendFitted(row, station.state, 7);
+  AppendFitted(row, station.bearing, 12);
+  AppendFitted(row, station.distance, 12);
+  row += FitRight(std::to_string(station.count), 3);
+  row += StatusCode(station, kind, confirmedList, workedList);
+  return row;
 }
 
 std::string BandLabel(const std::string& stamp, const std::string& dialFrequency) {

@@ -4,7 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
-#include <unordered_set>
+#include <string_view>
 #include <vector>
 
 #include "common/files.h"
@@ -40,6 +40,12 @@ struct CacheEntry {
   int32_t count = 0;  // how often the call was handed to the cache while its entry existed
 };
 
+// The exact comparison of two calls, with the cheap tests first: every caller is compared with
+// all 256 slots, and calls of one length often differ only at their end.
+inline bool SameCall(const std::string& a, const std::string& b) {
+  return a.size() == b.size() && (a.empty() || (a.back() == b.back() && a == b));
+}
+
 // A ring of looked-up stations, entries 1 to 256, written in turn.
 struct LookupCache {
   int lastSlot = 0;
@@ -50,7 +56,7 @@ struct LookupCache {
 // Callsigns already worked, unique, in order of first appearance; grows as needed.
 struct WorkedList {
   std::vector<std::string> calls;
-  std::unordered_set<std::string> index;
+  std::vector<uint64_t> slots;  // an open-addressing table of positions in calls (see state.cpp)
 };
 
 // DXCC entities with a confirmed contact, unique, in order of first appearance.
@@ -96,5 +102,5 @@ struct MonitorState {
 };
 
 // Adds call unless the list holds it already; true when added.
-bool AddWorked(WorkedList& worked, const std::string& call);
-bool IsWorked(const WorkedList& worked, const std::string& call);
+bool AddWorked(WorkedList& worked, std::string_view call);
+bool IsWorked(const WorkedList& worked, std::string_view call);

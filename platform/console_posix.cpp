@@ -262,7 +262,8 @@ void PutCell(char32_t c, bool& placed) {
   if (Visible(terminal.row, terminal.column)) {
     if (!placed) MoveTerminalCursor();
     placed = true;
-    terminal.output += CellBytes(c);
+    if (c < 0x80) terminal.output += static_cast<char>(c);
+    else terminal.output += CellBytes(c);
   } else {
     placed = false;
   }
@@ -346,6 +347,10 @@ void ConsolePrint(const std::string& text) {
 
 void ConsolePrintText(const std::string& text) {
   bool placed = true;
+  if (IsAscii(text)) {
+    for (char c : text) PutCell(IsControlCharacter(static_cast<unsigned char>(c)) ? U'?' : static_cast<unsigned char>(c), placed);
+    return;
+  }
   for (char32_t c : DecodeCharacters(text)) PutCell(IsControlCharacter(c) ? U'?' : c, placed);
 }
 

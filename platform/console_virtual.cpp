@@ -72,6 +72,16 @@ void ConsolePrint(const std::string& text) {
 }
 
 void ConsolePrintText(const std::string& text) {
+  if (IsAscii(text)) {
+    size_t from = screen.transcript.size();
+    screen.transcript += text;
+    for (size_t i = from; i < screen.transcript.size(); ++i) {
+      char& c = screen.transcript[i];
+      if (IsControlCharacter(static_cast<unsigned char>(c))) c = '?';
+      PutCell(static_cast<unsigned char>(c));
+    }
+    return;
+  }
   for (char32_t c : DecodeCharacters(text)) {
     if (IsControlCharacter(c)) c = U'?';
     AppendUtf8(screen.transcript, c);

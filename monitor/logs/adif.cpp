@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "common/text.h"
+
 namespace {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
@@ -47,8 +49,8 @@ std::string_view DxccValue(std::string_view line, size_t at) {
 // The offset of the next "<" from `from`, npos when none.
 size_t NextTag(std::string_view line, size_t from) {
   if (from >= line.size()) return std::string_view::npos;
-  const void* found = std::memchr(line.data() + from, '<', line.size() - from);
-  return found ? static_cast<size_t>(static_cast<const char*>(found) - line.data()) : std::string_view::npos;
+  size_t found = from + FindByte(line.data() + from, line.size() - from, '<');
+  return found < line.size() ? found : std::string_view::npos;
 }
 
 }  // namespace
@@ -57,16 +59,29 @@ RecordFields ScanRecord(std::string_view line) {
   RecordFields fields;
   bool hasDxcc = false;
   for (size_t at = NextTag(line, 0); at != std::string_view::npos; at = NextTag(line, at + 1)) {
-    if (!fields.hasCall && NameAt(line, at + 1, "call:")) {
-      fields.hasCall = true;
-      fields.call = CallValue(line, at);
-    } else if (NameAt(line, at + 1, "mode:")) {
-      fields.workedMode = fields.workedMode || ValueAt(line, at + 6, "3>FT8") || ValueAt(line, at + 6, "4>JT65");
-    } else if (!hasDxcc && NameAt(line, at + 1, "dxcc:")) {
-      hasDxcc = true;
-      fields.dxcc = DxccValue(line, at);
-    } else if (NameAt(line, at + 1, "app_qrzlog_status:")) {
-      fields.confirmed = fields.confirmed || ValueAt(line, at + 19, "1>C");
+    if (at + 1 >= line.size()) break;
+    switch (FoldCase(line[at + 1])) {  // most fields are none of these four: one test passes them
+      case 'c':
+        if (!fields.hasCall && NameAt(line, at + 1, "call:")) {
+          fields.hasCall = true;
+          fields.call = CallValue(line, at);
+        }
+        break;
+      case 'm':
+        if (NameAt(line, at + 1, "mode:"))
+          fields.workedMode = fields.workedMode || ValueAt(line, at + 6, "3>FT8") || ValueAt(line, at + 6, "4>JT65");
+        break;
+      case 'd':
+        if (!hasDxcc && NameAt(line, at + 1, "dxcc:")) {
+          hasDxcc = true;
+          fields.dxcc = DxccValue(line, at);
+        }
+        break;
+      case 'a':
+        if (NameAt(line, at + 1, "app_qrzlog_status:")) fields.confirmed = fields.confirmed || ValueAt(line, at + 19, "1>C");
+        break;
+      default:
+        break;
     }
   }
   return fields;

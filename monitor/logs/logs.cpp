@@ -46,7 +46,7 @@ void ReloadWsjtxWorked(WorkedList& workedList, std::string& errorText, WsjtxLogT
   if (from < size && SeekOpenFile(file.handle, from)) {
     std::string_view call;
     ForEachLine(file, [&](std::string_view line, int64_t end) {
-      if (CallFieldOf(line, call)) AddWorked(workedList, std::string(call));
+      if (CallFieldOf(line, call)) AddWorked(workedList, call);
       if (end >= 0) track.end = end;  // a last line still being written is read again next time
     });
   }
@@ -68,7 +68,7 @@ void LoadQrzWorked(WorkedList& workedList, std::string& errorText) {
   workedList = WorkedList{};
   ForEachLine(file, [&](std::string_view record, int64_t) {
     RecordFields fields = ScanRecord(record);
-    if (fields.workedMode && fields.hasCall) AddWorked(workedList, std::string(fields.call));
+    if (fields.workedMode && fields.hasCall) AddWorked(workedList, fields.call);
   });
   CloseFile(file);
 }

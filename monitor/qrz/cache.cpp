@@ -9,7 +9,7 @@ namespace {
 // The first slot holding the call exactly, 0 when none does.
 int FindSlot(const LookupCache& lookupCache, const std::string& call) {
   for (int k = 1; k <= kCacheSize; ++k)
-    if (lookupCache.entry[k].call == call) return k;
+    if (SameCall(lookupCache.entry[k].call, call)) return k;
   return 0;
 }
 

@@ -1,7 +1,9 @@
 // The logbook download: the service's escaped ADIF, unescaped record by record.
 #include "monitor/qrz/logbook.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <functional>
 #include <cstring>
 #include <map>
 
@@ -18,6 +20,7 @@ namespace {
 constexpr int kCountRow = 21;
 constexpr int kCountColumn = 15;
 constexpr size_t kHeadBytes = 4096;  // where RESULT and COUNT stand, before the ADIF
+constexpr int kRecordsPerCount = 1000;
 const std::string kDataStart = "=&lt;";
 const std::string kRecordEnd = "&lt;eor&gt;";
 const std::string kStampLabel = "Download Time Stamp: ";
@@ -26,6 +29,7 @@ struct Copy {
   TextFile output;
   std::string pending;  // text since the last record's end
   std::string head;     // the reply's first bytes
+  std::string record;   // the record being written, unescaped
   int records = 0;
   int writeError = 0;  // errno of the first write that failed, 0 while all is well
 };
@@ -39,31 +43,55 @@ void ShowCount(int records) {
   ConsolePrintLine("Processing:" + NumberPrintText(records) + "QSO Records      ");
 }
 
+// The byte after a "&" that matters, and where it stands, line feeds passed over (they are
+// dropped before the entities are read, so "&l\nt;" is "<" too).
+size_t SkipLineFeeds(const char* text, size_t size, size_t at) {
+  while (at < size && text[at] == '\n') ++at;
+  return at;
+}
+
+// "&lt;" or "&gt;" (line feeds within allowed) starting at text[at] == '&': the character it
+// stands for and the bytes it takes; 0 when it is neither.
+char EntityAt(const char* text, size_t size, size_t at, size_t& taken) {
+  size_t l = SkipLineFeeds(text, size, at + 1);
+  size_t t = l < size ? SkipLineFeeds(text, size, l + 1) : size;
+  size_t semicolon = t < size ? SkipLineFeeds(text, size, t + 1) : size;
+  if (semicolon >= size || text[t] != 't' || text[semicolon] != ';') return 0;
+  taken = semicolon + 1 - at;
+  return text[l] == 'l' ? '<' : text[l] == 'g' ? '>' : 0;
+}
+
 // Line feeds dropped, then "&lt;" and "&gt;" made "<" and ">"; no other entity is touched.
-std::string UnescapedRecord(const char* text, size_t size) {
-  std::string joined;
-  joined.reserve(size);
-  for (size_t i = 0; i < size; ++i)
-    if (text[i] != '\n') joined += text[i];
-  std::string record;
-  record.reserve(joined.size());
-  for (size_t i = 0; i < joined.size(); ++i) {
-    if (joined.compare(i, 4, "&lt;") == 0) {
-      record += '<';
-      i += 3;
-    } else if (joined.compare(i, 4, "&gt;") == 0) {
-      record += '>';
-      i += 3;
-    } else {
-      record += joined[i];
-    }
+// One pass, written straight into the record's buffer.
+void AppendUnescaped(const char* text, size_t size, std::string& record) {
+  size_t start = record.size();
+  record.resize(start + size);
+  char* out = record.data() + start;
+  for (size_t at = 0; at < size;) {
+    char c = text[at];
+    size_t taken = 1;
+    char entity = c == '&' ? EntityAt(text, size, at, taken) : 0;
+    if (c != '\n') *out++ = entity ? entity : c;
+    at += taken;
   }
-  return record;
+  record.resize(static_cast<size_t>(out - record.data()));
 }
 
 void WriteRecord(Copy& copy, const char* text, size_t size) {
-  if (!WriteLine(copy.output, UnescapedRecord(text, size))) NoteWriteFailure(copy);
-  ShowCount(++copy.records);
+  copy.record.clear();
+  AppendUnescaped(text, size, copy.record);
+  if (!WriteLine(copy.output, copy.record)) NoteWriteFailure(copy);
+  // A screen line per thousand records: 100,000 records would queue 5 MB of screen output.
+  if (++copy.records % kRecordsPerCount == 0) ShowCount(copy.records);
+}
+
+// The next "&lt;eor&gt;" from `from`. The reply is full of "&" (every "<" and ">" is one), so
+// the search skips by the marker's length instead of stopping at each of them.
+size_t FindRecordEnd(const std::string& text, size_t from) {
+  static const std::boyer_moore_horspool_searcher<std::string::const_iterator> kSearcher(kRecordEnd.begin(),
+                                                                                         kRecordEnd.end());
+  auto found = std::search(text.begin() + static_cast<std::ptrdiff_t>(from), text.end(), kSearcher);
+  return found == text.end() ? std::string::npos : static_cast<size_t>(found - text.begin());
 }
 
 // Before the first record, everything up to the last "=&lt;" that ends before the first
@@ -86,7 +114,7 @@ void TakeChunk(Copy& copy, const std::string& chunk) {
   text += chunk;
   size_t recordStart = 0;
   for (;;) {
-    size_t end = text.find(kRecordEnd, from);
+    size_t end = FindRecordEnd(text, from);
     if (copy.records == 0 && DropReplyHead(text, from, end)) {
       from = 0;
       continue;
@@ -144,7 +172,7 @@ std::string CopyFault(const Copy& copy, const std::string& newCopy) {
 }
 
 // Writes the copy beside the old one; true when it is whole on the disk.
-bool WriteCopy(const std::string& newCopy, Copy& copy, std::string& errorText) {
+bool WriteNewCopy(const std::string& newCopy, Copy& copy, std::string& errorText) {
   if (!OpenForWriting(copy.output, newCopy, true)) {
     errorText = "cannot write " + newCopy + " (" + std::strerror(errno) + ")";
     return false;
@@ -152,6 +180,7 @@ bool WriteCopy(const std::string& newCopy, Copy& copy, std::string& errorText) {
   ClockReading now = ReadClock();
   if (!WriteLine(copy.output, kStampLabel + now.date + " " + now.time)) NoteWriteFailure(copy);
   CopyReply(copy);
+  if (copy.records % kRecordsPerCount != 0) ShowCount(copy.records);
   if (!FlushToDisk(copy.output.handle)) NoteWriteFailure(copy);
   errorText = CopyFault(copy, newCopy);
   if (std::fclose(copy.output.handle) != 0 && errorText.empty())
@@ -172,19 +201,23 @@ std::string CopyTimeStamp(const std::string& fileName) {
   return line.rfind(kStampLabel, 0) == 0 ? line.substr(kStampLabel.size()) : "";
 }
 
-void DownloadLogBook(const std::string& fileName, std::string& errorText) {
+void WriteLogBookCopy(const std::string& fileName, std::string& errorText) {
   errorText.clear();
   std::string newCopy = UnfinishedCopyName(fileName);
   MarkUnfinishedFile(newCopy);
   Copy copy;
-  std::string failure;
-  DownloadStatus status = RequestToTempFile(
-      QrzLogbookBase() + "/api?KEY=" + PercentEncoded(glb_QRZLogBookKey) + "&ACTION=FETCH", failure);
-  if (status != DownloadStatus::kDone) errorText = failure;
-  else if (WriteCopy(newCopy, copy, errorText) && !ReplaceFile(newCopy, fileName))
+  if (WriteNewCopy(newCopy, copy, errorText) && !ReplaceFile(newCopy, fileName))
     errorText = "cannot replace " + fileName + " (" + std::strerror(errno) + ")";
   if (!errorText.empty()) RemoveFile(newCopy);
   MarkUnfinishedFile("");
+}
+
+void DownloadLogBook(const std::string& fileName, std::string& errorText) {
+  std::string failure;
+  DownloadStatus status = RequestToTempFile(
+      QrzLogbookBase() + "/api?KEY=" + PercentEncoded(glb_QRZLogBookKey) + "&ACTION=FETCH", failure);
+  if (status == DownloadStatus::kDone) WriteLogBookCopy(fileName, errorText);
+  else errorText = failure;
   ConsoleLocate(kCountRow, kCountColumn);
   ConsolePrintLine(std::string(40, ' '));
 }
