@@ -53,7 +53,7 @@ std::string KeyFromCsi(const std::string& sequence) {
   if (final == '~') {
     int number = 0;
     for (size_t i = 2; i < sequence.size() && sequence[i] >= '0' && sequence[i] <= '9'; ++i)
-      number = number * 10 + (sequence[i] - '0');
+      number = std::min(number * 10 + (sequence[i] - '0'), 1000);  // no key has a longer number
     unsigned char scan = ScanForTilde(number);
     return scan ? ExtendedKey(scan) : "";
   }

@@ -144,6 +144,36 @@ TEST_F(MonitorEndToEnd, AMissingDecodeFileEndsTheRunWithTheTime) {
   EXPECT_TRUE(Exited("status=1")) << ReadFileBytes("status.txt");
 }
 
+// A day's faults while monitoring: the decode file erased and refilled, then gone and back;
+// WSJT-X's log gone at a reload; the QRZ service failing, then recovering. The loop goes on,
+// no row shows another station's data, and recovered stations get their rows.
+TEST_F(MonitorEndToEnd, TheMonitorRidesOutFaultsAndRecovers) {
+  StartMonitor();
+  ASSERT_TRUE(WaitForText(session, "Do you want to download", 10)) << CapturePlain(session);
+  SendKeys(session, "n");
+  ASSERT_TRUE(WaitForText(session, "/15", 10)) << CapturePlain(session);
+  AppendFile("WSJT-X/ALL.TXT", Decode("CQ W1AW FN31"));
+  ASSERT_TRUE(WaitForText(session, "ARRL HQ OPERATORS CLUB", 35)) << CapturePlain(session);
+
+  service.fault = QrzFault::kHttpError;
+  std::remove("WSJT-X/wsjtx_log.adi");
+  WriteFile("WSJT-X/ALL.TXT", Decode("CQ PY2XB GG66") + Decode("CQ DL5NAM JO43"));  // erased and refilled
+  ASSERT_TRUE(WaitForText(session, "DL5NAM     QRZ lookup failed", 35)) << CapturePlain(session);
+  ExpectRowColours(CaptureColoured(session), "DL5NAM", 0, 7);
+  EXPECT_NE(CapturePlain(session).find("PY2XB      QRZ lookup failed"), std::string::npos);
+
+  service.fault = QrzFault::kNone;
+  std::remove("WSJT-X/ALL.TXT");
+  ASSERT_TRUE(WaitForText(session, "Waiting for ALL.TXT", 35)) << CapturePlain(session);
+  WriteFile("WSJT-X/ALL.TXT", Decode("CQ PY2XB GG66") + Decode("CQ DL5NAM JO43"));
+  ASSERT_TRUE(WaitForText(session, "Jens Hoffmann", 35)) << CapturePlain(session);
+  std::string screen = CapturePlain(session);
+  EXPECT_NE(screen.find("Joao Silva"), std::string::npos);
+  EXPECT_EQ(screen.find("Waiting for ALL.TXT"), std::string::npos);
+  ExpectRowColours(CaptureColoured(session), "PY2XB", 14, 4);
+  EXPECT_EQ(ReadFileBytes("status.txt"), "");  // still running
+}
+
 // Ctrl+Z, fg and Ctrl+C as an operator at a shell uses them: the terminal comes back as it
 // was every time (modes, main screen, title), and the monitor takes it again whole.
 TEST_F(MonitorEndToEnd, TheTerminalIsGivenBackAsItWasOnEveryWayOut) {

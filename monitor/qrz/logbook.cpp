@@ -53,6 +53,10 @@ size_t SkipLineFeeds(const char* text, size_t size, size_t at) {
 // "&lt;" or "&gt;" (line feeds within allowed) starting at text[at] == '&': the character it
 // stands for and the bytes it takes; 0 when it is neither.
 char EntityAt(const char* text, size_t size, size_t at, size_t& taken) {
+  if (at + 4 <= size && text[at + 2] == 't' && text[at + 3] == ';' && (text[at + 1] == 'l' || text[at + 1] == 'g')) {
+    taken = 4;  // as the service writes them: nothing between the letters
+    return text[at + 1] == 'l' ? '<' : '>';
+  }
   size_t l = SkipLineFeeds(text, size, at + 1);
   size_t t = l < size ? SkipLineFeeds(text, size, l + 1) : size;
   size_t semicolon = t < size ? SkipLineFeeds(text, size, t + 1) : size;

@@ -24,13 +24,6 @@ constexpr TagField kTagFields[] = {
     {"email", &StationRecord::email},     {"cqzone", &StationRecord::cqzone},     {"ituzone", &StationRecord::ituzone},
 };
 
-void FillFromReply(const std::string& reply, StationRecord& record) {
-  for (const TagField& tagField : kTagFields) {
-    std::string& field = record.*tagField.field;
-    if (TagValue(reply, tagField.tag, field)) field = DecodeXmlText(field);
-  }
-  record.state = UpperCase(record.state);
-}
 
 void AddBearingAndDistance(StationRecord& record) {
   if (record.lat.empty() || record.lon.empty()) return;
@@ -42,6 +35,15 @@ void AddBearingAndDistance(StationRecord& record) {
 }
 
 }  // namespace
+
+void StationFromReply(const std::string& reply, StationRecord& record) {
+  for (const TagField& tagField : kTagFields) {
+    std::string& field = record.*tagField.field;
+    if (TagValue(reply, tagField.tag, field)) field = DecodeXmlText(field);
+  }
+  record.state = UpperCase(record.state);
+  AddBearingAndDistance(record);
+}
 
 LookupResult LookupCallsign(std::string& callsign, StationRecord& record, std::string& errorText) {
   record = StationRecord{};
@@ -69,8 +71,7 @@ LookupResult LookupCallsign(std::string& callsign, StationRecord& record, std::s
     errorText = kNoReply;
     return LookupResult::kFailed;
   }
-  FillFromReply(reply, record);
+  StationFromReply(reply, record);
   if (!record.call.empty()) callsign = record.call;
-  AddBearingAndDistance(record);
   return LookupResult::kStation;
 }

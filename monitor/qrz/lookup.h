@@ -21,6 +21,8 @@ enum class LookupResult {
   kServiceDown,  // the service is out of reach, or the session could not be renewed: ask nothing more now
 };
 
+// The station's fields from a lookup reply, with bearing and distance when it has a position.
+void StationFromReply(const std::string& reply, StationRecord& record);
 // Fills record for callsign. When the reply names the call, callsign takes the service's
 // form. errorText: "Call Not Found", or what went wrong when the lookup failed.
 LookupResult LookupCallsign(std::string& callsign, StationRecord& record, std::string& errorText);

@@ -51,7 +51,19 @@ void ShowErrorBox(const std::string& errorText) {
   }
 }
 
-// The key from the reply; false with errorText set when none came.
+void RequestSessionKey(std::string& key, std::string& errorText, int pauseMilliseconds) {
+  errorText.clear();
+  std::string reply, failure;
+  DownloadStatus status = FetchReply(QrzXmlBase() + "/xml/current/?username=" + PercentEncoded(glb_QRZAccountName) +
+                                         ";password=" + PercentEncoded(glb_QRZMagicWord) + ";agent=QQQv2",
+                                     reply, failure);
+  if (KeyFromReply(status, failure, reply, key, errorText)) return;
+  ShowErrorBox(errorText);
+  SleepMilliseconds(pauseMilliseconds);
+}
+
+}  // namespace
+
 bool KeyFromReply(DownloadStatus status, const std::string& failure, const std::string& reply, std::string& key,
                   std::string& errorText) {
   if (status != DownloadStatus::kDone) {
@@ -71,19 +83,6 @@ bool KeyFromReply(DownloadStatus status, const std::string& failure, const std::
   key = value;
   return true;
 }
-
-void RequestSessionKey(std::string& key, std::string& errorText, int pauseMilliseconds) {
-  errorText.clear();
-  std::string reply, failure;
-  DownloadStatus status = FetchReply(QrzXmlBase() + "/xml/current/?username=" + PercentEncoded(glb_QRZAccountName) +
-                                         ";password=" + PercentEncoded(glb_QRZMagicWord) + ";agent=QQQv2",
-                                     reply, failure);
-  if (KeyFromReply(status, failure, reply, key, errorText)) return;
-  ShowErrorBox(errorText);
-  SleepMilliseconds(pauseMilliseconds);
-}
-
-}  // namespace
 
 void GetSessionKey(std::string& key, std::string& errorText) {
   RequestSessionKey(key, errorText, kErrorPauseMilliseconds);

@@ -5,6 +5,12 @@
 
 inline constexpr const char* kNoReply = "no reply from the QRZ service";
 
+#include "platform/download.h"
+
+// The key from a session reply that came with this status; false with errorText saying why
+// when none came (a service error, a failed request, a reply without a key).
+bool KeyFromReply(DownloadStatus status, const std::string& failure, const std::string& reply, std::string& key,
+                  std::string& errorText);
 // Asks for a new key with the account and password. On success key holds it and errorText
 // is empty. When no key came (a service error, a failed request, a reply without a key) the
 // error box is shown, the program pauses 1,000 seconds so that the user ends it, and
