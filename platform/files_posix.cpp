@@ -30,6 +30,20 @@ int ErrorNumberFor(int error, const std::string& path) {
   return 75;
 }
 
+// A stream for the descriptor just opened for writing; null with errorNumber set when there is none.
+std::FILE* WritingStream(int fd, const std::string& path, int& errorNumber) {
+  if (fd < 0) {
+    errorNumber = ErrorNumberFor(errno, path);
+    return nullptr;
+  }
+  std::FILE* file = fdopen(fd, "wb");
+  if (!file) {
+    close(fd);
+    errorNumber = 67;
+  }
+  return file;
+}
+
 }  // namespace
 
 std::FILE* OpenExistingForReading(const std::string& path, FileShare, int& errorNumber) {
@@ -57,17 +71,8 @@ std::FILE* OpenForWritingFile(const std::string& path, bool ownerOnly, int& erro
   errorNumber = 0;
   int flags = O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | (ownerOnly ? O_NOFOLLOW : 0);
   int fd = open(path.c_str(), flags, ownerOnly ? 0600 : 0644);
-  if (fd < 0) {
-    errorNumber = ErrorNumberFor(errno, path);
-    return nullptr;
-  }
-  if (ownerOnly) fchmod(fd, 0600);  // an existing file keeps its old mode otherwise
-  std::FILE* file = fdopen(fd, "wb");
-  if (!file) {
-    close(fd);
-    errorNumber = 67;
-  }
-  return file;
+  if (fd >= 0 && ownerOnly) fchmod(fd, 0600);  // an existing file keeps its old mode otherwise
+  return WritingStream(fd, path, errorNumber);
 }
 
 FileIdentity OpenFileIdentity(std::FILE* file) {
@@ -95,17 +100,8 @@ std::FILE* OpenPrivateFileForWriting(const std::string& path, int& errorNumber) 
     }
     fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
   }
-  if (fd < 0) {
-    errorNumber = ErrorNumberFor(errno, path);
-    return nullptr;
-  }
-  fchmod(fd, 0600);
-  std::FILE* file = fdopen(fd, "wb");
-  if (!file) {
-    close(fd);
-    errorNumber = 67;
-  }
-  return file;
+  if (fd >= 0) fchmod(fd, 0600);
+  return WritingStream(fd, path, errorNumber);
 }
 
 bool FlushToDisk(std::FILE* file) {

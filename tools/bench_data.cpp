@@ -16,18 +16,22 @@ std::string Field(const std::string& name, const std::string& value) {
   return "<" + name + ":" + std::to_string(value.size()) + ">" + value;
 }
 
-std::string Call(std::mt19937& random) {
+// A call for every n below 175,760, each different.
+std::string CallNumber(int n) {
   static constexpr const char* kPrefixes[] = {"K", "W", "N", "JA", "DL", "G", "VK", "PY", "EA", "I", "VE", "ZS"};
-  int n = static_cast<int>(random() % 40000);
   return std::string(kPrefixes[n % 12]) + std::to_string(n % 10) + static_cast<char>('A' + n / 10 % 26) +
          static_cast<char>('A' + n / 260 % 26) + static_cast<char>('A' + n / 6760 % 26);
 }
+
+// A logbook's calls: 40,000 stations, many worked more than once.
+std::string Call(std::mt19937& random) { return CallNumber(static_cast<int>(random() % 40000)); }
 
 std::string Date(int i) { return "20" + std::to_string(10 + i / 10000) + "0" + std::to_string(1 + i / 1000 % 9) + "15"; }
 
 std::string WsjtxRecord(std::mt19937& random, int i) {
   std::string mode = kModes[random() % 11], band = kBands[random() % 10];
-  return Field("call", Call(random)) + " " + Field("gridsquare", "FN42") + " " + Field("mode", mode) + " " +
+  // WSJT-X's log of a decade: 100,000 different stations.
+  return Field("call", CallNumber(i)) + " " + Field("gridsquare", "FN42") + " " + Field("mode", mode) + " " +
          Field("rst_sent", "-10") + " " + Field("rst_rcvd", "-12") + " " + Field("qso_date", Date(i)) + " " +
          Field("time_on", "123045") + " " + Field("qso_date_off", Date(i)) + " " + Field("time_off", "123145") + " " +
          Field("band", band) + " " + Field("freq", "14.075123") + " " + Field("station_callsign", "N0VANE") + " " +
