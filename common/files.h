@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "common/text.h"
 #include "platform/files.h"
 
 struct TextFile {
@@ -82,12 +83,9 @@ size_t SplitLines(LineSplitter& splitter, std::string_view data, Visit& visit) {
   }
   while (at < data.size()) {
     const char* start = data.data() + at;
-    size_t rest = data.size() - at;
-    const char* lf = static_cast<const char*>(std::memchr(start, '\n', rest));
-    size_t lineLength = lf ? static_cast<size_t>(lf - start) : rest;
-    const char* cr = static_cast<const char*>(std::memchr(start, '\r', lineLength));
-    if (!cr && !lf) break;
-    if (cr) lineLength = static_cast<size_t>(cr - start);
+    size_t lineLength = FindLineEnd(start, data.size() - at);
+    if (lineLength == data.size() - at) break;  // no line end yet
+    bool cr = start[lineLength] == '\r';
     size_t end = at + lineLength + 1;
     if (cr && end < data.size() && data[end] == '\n') ++end;
     else if (cr && end == data.size()) splitter.skipLf = true;

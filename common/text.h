@@ -35,3 +35,5 @@ bool Contains(const std::string& text, const std::string& part);
 // The offset of the first byte c in text[0, size), or size when there is none: eight bytes a
 // step, without a call, for the many short searches of a log record.
 size_t FindByte(const char* text, size_t size, char c);
+// The offset of the first CR or LF in text[0, size), or size when there is none.
+size_t FindLineEnd(const char* text, size_t size);
