@@ -170,13 +170,6 @@ bool ReadChunk(TextFile& file, std::string& chunk) {
   return count > 0;
 }
 
-bool ReadBlock(TextFile& file, std::string& block) {
-  block.resize(1 << 20);
-  size_t count = IsOpen(file) ? std::fread(block.data(), 1, block.size(), file.handle) : 0;
-  block.resize(count);
-  return count > 0;
-}
-
 bool WriteLine(TextFile& file, const std::string& text) {
   if (!IsOpen(file)) return false;
   std::fwrite(text.data(), 1, text.size(), file.handle);

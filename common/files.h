@@ -3,7 +3,9 @@
 // alone); character 26 (Ctrl-Z) counts as the end of the file.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <memory>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -71,7 +73,6 @@ struct LineSplitter {
   bool skipLf = false;  // the last line ended with a CR: an LF next belongs to it
 };
 
-bool ReadBlock(TextFile& file, std::string& block);
 
 // Visits the whole lines of data; returns how many bytes they took.
 template <typename Visit>
@@ -100,16 +101,26 @@ template <typename Visit>
 void ForEachLine(TextFile& file, Visit&& visit) {
   LineSplitter splitter;
   splitter.offset = ReadOffset(file);
-  std::string block, data;  // data: what is not split yet, then the new block
-  bool ended = false;
-  while (!ended && ReadBlock(file, block)) {
-    if (const void* ctrlZ = std::memchr(block.data(), 26, block.size())) {
-      block.resize(static_cast<size_t>(static_cast<const char*>(ctrlZ) - block.data()));
+  if (!file.handle) return;
+  // Blocks of up to 1 MB, no larger than what is there to read: a small file costs little.
+  int64_t left = FileSize(file) - splitter.offset;
+  size_t blockSize = static_cast<size_t>(std::clamp<int64_t>(left, 4096, 1 << 20));
+  std::unique_ptr<char[]> block(new char[blockSize]);
+  std::string data;  // what is not split yet
+  for (bool ended = false; !ended;) {
+    size_t count = std::fread(block.get(), 1, blockSize, file.handle);
+    if (count == 0) break;
+    if (const void* ctrlZ = std::memchr(block.get(), 26, count)) {
+      count = static_cast<size_t>(static_cast<const char*>(ctrlZ) - block.get());
       ended = true;
     }
-    if (data.empty()) data.swap(block);
-    else data += block;
-    data.erase(0, SplitLines(splitter, data, visit));
+    if (data.empty()) {
+      std::string_view fresh(block.get(), count);
+      data.assign(fresh.substr(SplitLines(splitter, fresh, visit)));
+    } else {
+      data.append(block.get(), count);
+      data.erase(0, SplitLines(splitter, data, visit));
+    }
   }
   if (!data.empty()) visit(std::string_view(data), int64_t{-1});
 }
