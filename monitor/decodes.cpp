@@ -125,34 +125,6 @@ bool AddCaller(CallTable& callTable, const std::string& call, CallerKind kind) {
   return true;
 }
 
-// Only a line that names the operator or reads CQ can add a caller: the rest of a busy band's
-// traffic is passed over before any copy is made.
-bool MayAddCaller(std::string_view line, const std::string& myCall) {
-  if (line.substr(std::min<size_t>(kDirectionColumn - 1, line.size()), 2) == "Tx") return false;  // the operator's own
-  if (line.substr(std::min<size_t>(kMessageColumn - 1, line.size()), 2) == "CQ") return true;
-  return !myCall.empty() && line.find(myCall) != std::string_view::npos;
-}
-
-void TakeCaller(std::string_view decoded, CallTable& callTable, int32_t& totalCQs, int32_t& periodCQs) {
-  const std::string& myCall = glb_QRZAccountName;
-  if (!MayAddCaller(decoded, myCall)) return;
-  std::string line = PlainMessageLine(std::string(decoded), myCall);
-  std::string call;
-  if (!myCall.empty() && Contains(line, myCall)) {
-    if (IsDropped(line, myCall)) return;
-    // With the operator's call turned into "CQ", the caller stands where a CQ caller would.
-    ExtractCallsign(ReplaceAll(line, myCall, "CQ"), call);
-    AddCaller(callTable, call, CallerKind::kCallingMe);
-    return;
-  }
-  if (Mid(line, kMessageColumn, 2) != "CQ") return;
-  ExtractCallsign(line, call);
-  if (AddCaller(callTable, call, CallerKind::kCq)) {
-    ++totalCQs;
-    ++periodCQs;
-  }
-}
-
 bool IsQualityMark(const std::string& word) {
   return word == "?" || (word.size() == 2 && word[0] == 'a' && word[1] >= '1' && word[1] <= '9');
 }
@@ -193,8 +165,9 @@ std::string WithoutHashBrackets(const std::string& message) {
   return result;
 }
 
-}  // namespace
-
+// The line with its message as the tests of a poll need it: without WSJT-X's quality marks
+// (" a1" to " a9", " ?"), a Fox/Hound message cut to the part that names myCall, and hashed
+// calls without their brackets.
 std::string PlainMessageLine(const std::string& line, const std::string& myCall) {
   if (line.size() < kMessageColumn) return line;
   // Most messages carry no mark, no hash and no second part: they stand as they are.
@@ -206,6 +179,36 @@ std::string PlainMessageLine(const std::string& line, const std::string& myCall)
   std::string message = WithoutQualityMarks(line.substr(kMessageColumn - 1));
   return line.substr(0, kMessageColumn - 1) + WithoutHashBrackets(FoxHoundPart(message, myCall));
 }
+
+// Only a line that names the operator or reads CQ can add a caller: the rest of a busy band's
+// traffic is passed over before any copy is made.
+bool MayAddCaller(std::string_view line, const std::string& myCall) {
+  if (line.substr(std::min<size_t>(kDirectionColumn - 1, line.size()), 2) == "Tx") return false;  // the operator's own
+  if (line.substr(std::min<size_t>(kMessageColumn - 1, line.size()), 2) == "CQ") return true;
+  return !myCall.empty() && line.find(myCall) != std::string_view::npos;
+}
+
+void TakeCaller(std::string_view decoded, CallTable& callTable, int32_t& totalCQs, int32_t& periodCQs) {
+  const std::string& myCall = glb_QRZAccountName;
+  if (!MayAddCaller(decoded, myCall)) return;
+  std::string line = PlainMessageLine(std::string(decoded), myCall);
+  std::string call;
+  if (!myCall.empty() && Contains(line, myCall)) {
+    if (IsDropped(line, myCall)) return;
+    // With the operator's call turned into "CQ", the caller stands where a CQ caller would.
+    ExtractCallsign(ReplaceAll(line, myCall, "CQ"), call);
+    AddCaller(callTable, call, CallerKind::kCallingMe);
+    return;
+  }
+  if (Mid(line, kMessageColumn, 2) != "CQ") return;
+  ExtractCallsign(line, call);
+  if (AddCaller(callTable, call, CallerKind::kCq)) {
+    ++totalCQs;
+    ++periodCQs;
+  }
+}
+
+}  // namespace
 
 void ExtractCallsign(const std::string& line, std::string& callsign) {
   callsign.clear();

@@ -20,7 +20,3 @@ void ReadDecodes(const std::string& allTxtPath, int64_t& allTxtPosition, CallTab
 void ExtractCallsign(const std::string& line, std::string& callsign);
 // Notes where the decode file ends now, so that only lines appended later are shown.
 void NoteDecodeFileEnd(const std::string& allTxtPath, int64_t& allTxtPosition, DecodeFileTrack& track);
-// The line with its message as the tests of a poll need it: without WSJT-X's quality marks
-// (" a1" to " a7", " ?"), a Fox/Hound message cut to the part that names myCall, and
-// hashed calls without their brackets.
-std::string PlainMessageLine(const std::string& line, const std::string& myCall);
