@@ -30,13 +30,13 @@ int ErrorNumberFor(int error, const std::string& path) {
   return 75;
 }
 
-// A stream for the descriptor just opened for writing; null with errorNumber set when there is none.
-std::FILE* WritingStream(int fd, const std::string& path, int& errorNumber) {
+// A stream for the descriptor just opened; null with errorNumber set when there is none.
+std::FILE* StreamFor(int fd, const char* mode, const std::string& path, int& errorNumber) {
   if (fd < 0) {
     errorNumber = ErrorNumberFor(errno, path);
     return nullptr;
   }
-  std::FILE* file = fdopen(fd, "wb");
+  std::FILE* file = fdopen(fd, mode);
   if (!file) {
     close(fd);
     errorNumber = 67;
@@ -49,22 +49,13 @@ std::FILE* WritingStream(int fd, const std::string& path, int& errorNumber) {
 std::FILE* OpenExistingForReading(const std::string& path, FileShare, int& errorNumber) {
   errorNumber = 0;
   int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    errorNumber = ErrorNumberFor(errno, path);
-    return nullptr;
-  }
   struct stat info;
-  if (fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
+  if (fd >= 0 && (fstat(fd, &info) != 0 || S_ISDIR(info.st_mode))) {
     close(fd);
     errorNumber = 70;
     return nullptr;
   }
-  std::FILE* file = fdopen(fd, "rb");
-  if (!file) {
-    close(fd);
-    errorNumber = 67;
-  }
-  return file;
+  return StreamFor(fd, "rb", path, errorNumber);
 }
 
 std::FILE* OpenForWritingFile(const std::string& path, bool ownerOnly, int& errorNumber) {
@@ -72,7 +63,7 @@ std::FILE* OpenForWritingFile(const std::string& path, bool ownerOnly, int& erro
   int flags = O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | (ownerOnly ? O_NOFOLLOW : 0);
   int fd = open(path.c_str(), flags, ownerOnly ? 0600 : 0644);
   if (fd >= 0 && ownerOnly) fchmod(fd, 0600);  // an existing file keeps its old mode otherwise
-  return WritingStream(fd, path, errorNumber);
+  return StreamFor(fd, "wb", path, errorNumber);
 }
 
 FileIdentity OpenFileIdentity(std::FILE* file) {
@@ -101,7 +92,7 @@ std::FILE* OpenPrivateFileForWriting(const std::string& path, int& errorNumber) 
     fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
   }
   if (fd >= 0) fchmod(fd, 0600);
-  return WritingStream(fd, path, errorNumber);
+  return StreamFor(fd, "wb", path, errorNumber);
 }
 
 bool FlushToDisk(std::FILE* file) {
