@@ -199,6 +199,19 @@ TEST_F(MonitorEndToEnd, TheTerminalIsGivenBackAsItWasOnEveryWayOut) {
   EXPECT_EQ(ReadFileBytes("after.txt"), ReadFileBytes("before.txt"));
   EXPECT_EQ(WindowTitle(session), "my title");
   EXPECT_NE(CapturePlain(session).find("stty -a > before.txt"), std::string::npos);  // the main screen is back
+
+  // And an end after an error: the decode file is not where it should be.
+  std::remove("WSJT-X/ALL.TXT");
+  std::remove("status.txt");
+  Type(MonitorCommand() + "; stty -a > after-error.txt");
+  ASSERT_TRUE(WaitForText(session, "Do you want to download", 10)) << CapturePlain(session);
+  SendKeys(session, "n");
+  ASSERT_TRUE(WaitForText(session, "Press Any Key to Continue", 25)) << CapturePlain(session);
+  SendKeys(session, "Enter");
+  EXPECT_TRUE(Exited("status=1")) << ReadFileBytes("status.txt");
+  ASSERT_TRUE(WaitForScreen(session, [&](const std::string&) { return !ReadFileBytes("after-error.txt").empty(); }, 10));
+  EXPECT_EQ(ReadFileBytes("after-error.txt"), ReadFileBytes("before.txt"));
+  EXPECT_EQ(WindowTitle(session), "my title");
 }
 
 // A closed window or a dropped SSH link: the monitor ends instead of querying QRZ for no one.
