@@ -1,9 +1,6 @@
 // Reader and writer of Config.ini.
 #include "common/config.h"
 
-#include <cerrno>
-#include <cstring>
-
 #include "common/files.h"
 #include "common/text.h"
 #include "platform/files.h"
@@ -25,35 +22,21 @@ void ReadConfig(const std::string& path, ConfigSettings& settings) {
 
 namespace {
 
-bool WriteValues(TextFile& file, const ConfigSettings& settings) {
-  return WriteLine(file, NumberPrintText(settings.latitude)) && WriteLine(file, NumberPrintText(settings.longitude)) &&
-         WriteLine(file, QuotedWhereNeeded(settings.accountName)) &&
-         WriteLine(file, QuotedWhereNeeded(settings.password)) &&
-         WriteLine(file, QuotedWhereNeeded(settings.apiKey)) && WriteLine(file, QuotedWhereNeeded(settings.grid)) &&
-         WriteLine(file, NumberPrintText(settings.dxAlert)) && WriteLine(file, NumberPrintText(settings.stationAlert));
+void WriteValues(TextFile& file, const ConfigSettings& settings) {
+  for (const std::string& value :
+       {NumberPrintText(settings.latitude), NumberPrintText(settings.longitude), QuotedWhereNeeded(settings.accountName),
+        QuotedWhereNeeded(settings.password), QuotedWhereNeeded(settings.apiKey), QuotedWhereNeeded(settings.grid),
+        NumberPrintText(settings.dxAlert), NumberPrintText(settings.stationAlert)})
+    WriteLine(file, value);
 }
 
 }  // namespace
 
 bool WriteConfig(const std::string& path, const ConfigSettings& settings, std::string& errorText) {
   errorText.clear();
-  std::string target = FinalPathOf(path);  // where the user keeps it
-  std::string newFile = target + ".new";
-  int errorNumber = 0;
-  TextFile file;
-  file.handle = OpenPrivateFileForWriting(newFile, errorNumber);
-  if (!file.handle) {
-    errorText = std::string("cannot write ") + newFile + " (" + std::strerror(errno) + ")";
-    return false;
-  }
-  MarkUnfinishedFile(newFile);
-  bool written = WriteValues(file, settings) && FlushToDisk(file.handle);
-  int writeError = errno;
-  written = std::fclose(file.handle) == 0 && written;
-  file.handle = nullptr;
-  if (!written) errorText = std::string("writing ") + newFile + " failed (" + std::strerror(writeError) + ")";
-  else if (!ReplaceFile(newFile, target)) errorText = "cannot replace " + target + " (" + std::strerror(errno) + ")";
-  if (!errorText.empty()) RemoveFile(newFile);
-  MarkUnfinishedFile("");
-  return errorText.empty();
+  // Through a symbolic link: the file the user keeps is the one replaced.
+  return WriteFileWhole(FinalPathOf(path), [&](TextFile& file) {
+    WriteValues(file, settings);  // a failed write is the stream's: WriteFileWhole reports it
+    return std::string();
+  }, errorText);
 }

@@ -2,6 +2,8 @@
 #include "common/files.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 #include "common/errors.h"
 #include "common/text.h"
@@ -175,6 +177,32 @@ bool WriteLine(TextFile& file, const std::string& text) {
   std::fwrite(text.data(), 1, text.size(), file.handle);
   std::fputs("\r\n", file.handle);
   return !std::ferror(file.handle);
+}
+
+std::string NewFileName(const std::string& path) { return path + ".new"; }
+
+bool WriteFileWhole(const std::string& path, const std::function<std::string(TextFile&)>& write,
+                    std::string& errorText) {
+  std::string newFile = NewFileName(path);
+  int errorNumber = 0;
+  TextFile file;
+  file.handle = OpenPrivateFileForWriting(newFile, errorNumber);
+  if (!file.handle) {
+    errorText = "cannot write " + newFile + " (" + std::strerror(errno) + ")";
+    return false;
+  }
+  MarkUnfinishedFile(newFile);
+  errorText = write(file);
+  bool written = FlushToDisk(file.handle);  // false too when an earlier write failed
+  int writeError = errno;
+  written = std::fclose(file.handle) == 0 && written;
+  file.handle = nullptr;
+  if (errorText.empty() && !written) errorText = "writing " + newFile + " failed (" + std::strerror(writeError) + ")";
+  if (errorText.empty() && !ReplaceFile(newFile, path))
+    errorText = "cannot replace " + path + " (" + std::strerror(errno) + ")";
+  if (!errorText.empty()) RemoveFile(newFile);
+  MarkUnfinishedFile("");
+  return errorText.empty();
 }
 
 std::string QuotedWhereNeeded(const std::string& text) {

@@ -5,9 +5,10 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <memory>
 #include <cstdio>
 #include <cstring>
+#include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -38,6 +39,14 @@ std::string ReadTextValue(TextFile& file);
 bool ReadChunk(TextFile& file, std::string& chunk);
 // Writes text followed by CR LF.
 bool WriteLine(TextFile& file, const std::string& text);
+// "<path>.new": where WriteFileWhole writes before the file takes path's place.
+std::string NewFileName(const std::string& path);
+// Replaces the file at path with what write puts into a new private file beside it, once that
+// file is whole on the disk: write found no fault (it returns why not, empty when none), and
+// every write, the flush to the disk and the close succeeded. Otherwise the old file stays as
+// it was and errorText says why. The new file never outlives an interruption.
+bool WriteFileWhole(const std::string& path, const std::function<std::string(TextFile&)>& write,
+                    std::string& errorText);
 // The written form of a settings text: plain, or in double quotes (with doubled inner
 // quotes) when the plain form would not read back as written (a comma, a leading blank or
 // quote, a control byte such as CR, LF or TAB). No form holds a Ctrl-Z.
@@ -72,7 +81,6 @@ struct LineSplitter {
   int64_t offset = 0;   // file offset of the first byte not yet split
   bool skipLf = false;  // the last line ended with a CR: an LF next belongs to it
 };
-
 
 // Visits the whole lines of data; returns how many bytes they took.
 template <typename Visit>

@@ -2,11 +2,10 @@
 #include "common/text.h"
 
 #include <bit>
-#include <cstring>
-
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 
 namespace {

@@ -1,6 +1,8 @@
 // Decoding and fitting text that comes from outside.
 #include "common/unicode.h"
 
+#include <algorithm>
+
 namespace {
 
 // The length of the UTF-8 sequence that starts at text[at] and the character it holds;
@@ -45,10 +47,7 @@ std::u32string DecodeCharacters(const std::string& text) {
     return characters;
   }
   char32_t character;
-  for (size_t at = 0; at < text.size(); at += Utf8Sequence(text, at, character)) {
-    Utf8Sequence(text, at, character);
-    characters += character;
-  }
+  for (size_t at = 0; at < text.size(); characters += character) at += Utf8Sequence(text, at, character);
   return characters;
 }
 
@@ -70,29 +69,30 @@ void AppendUtf8(std::string& out, char32_t c) {
   }
 }
 
-std::string EncodeUtf8(const std::u32string& characters) {
-  std::string out;
-  out.reserve(characters.size());
-  for (char32_t c : characters) AppendUtf8(out, c);
-  return out;
-}
-
 bool IsAscii(const std::string& text) {
   for (char c : text)
     if (static_cast<unsigned char>(c) >= 0x80) return false;
   return true;
 }
 
-std::string FitCharactersLeft(const std::string& text, int width) {
-  if (width <= 0) return "";
+void AppendFittedCharacters(std::string& out, const std::string& text, int width) {
+  if (width <= 0) return;
+  size_t cells = static_cast<size_t>(width);
   if (IsAscii(text)) {  // a character a byte: most station text
-    std::string fitted = text.substr(0, static_cast<size_t>(width));
-    fitted.resize(static_cast<size_t>(width), ' ');
-    return fitted;
+    size_t kept = std::min(text.size(), cells);
+    out.append(text, 0, kept);
+    out.append(cells - kept, ' ');
+    return;
   }
   std::u32string characters = DecodeCharacters(text);
-  characters.resize(static_cast<size_t>(width), U' ');
-  return EncodeUtf8(characters);
+  characters.resize(cells, U' ');
+  for (char32_t c : characters) AppendUtf8(out, c);
+}
+
+std::string FitCharactersLeft(const std::string& text, int width) {
+  std::string fitted;
+  AppendFittedCharacters(fitted, text, width);
+  return fitted;
 }
 
 std::string FirstCharacters(const std::string& utf8, size_t count) {

@@ -2,6 +2,7 @@
 #include "monitor/clock.h"
 
 #include "common/text.h"
+#include "platform/clock.h"
 #include "platform/console.h"
 
 namespace {
@@ -53,4 +54,9 @@ std::string SecondsToClockText(const int32_t& seconds) {
   int32_t minutes = (seconds - 3600 * hours) / 60;
   int32_t rest = seconds - 3600 * hours - 60 * minutes;
   return TwoDigits(hours) + ":" + TwoDigits(minutes) + ":" + TwoDigits(rest);
+}
+
+int32_t SecondsNow() {
+  ClockReading now = ReadClock();
+  return DateTimeToSeconds(now.time, now.date);
 }

@@ -84,11 +84,9 @@ void PrintAt(int row, int column, const std::string& text) {
 }
 
 std::string RunTimeText(const MonitorState& state) {
-  ClockReading now = ReadClock();
-  std::string time = now.time, date = now.date;
   // The counts wrap in 2048; their difference stays right.
-  int32_t elapsed = static_cast<int32_t>(static_cast<uint32_t>(DateTimeToSeconds(time, date)) -
-                                         static_cast<uint32_t>(state.startSeconds));
+  int32_t elapsed =
+      static_cast<int32_t>(static_cast<uint32_t>(SecondsNow()) - static_cast<uint32_t>(state.startSeconds));
   return SecondsToClockText(elapsed);
 }
 

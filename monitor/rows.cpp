@@ -20,16 +20,6 @@ constexpr Band kBands[] = {
 
 constexpr int kSeparatorDashes = 58;
 
-// Station text in width characters (see FitCharactersLeft), appended to row.
-void AppendFitted(std::string& row, const std::string& text, int width) {
-  if (!IsAscii(text)) {
-    row += FitCharactersLeft(text, width);
-    return;
-  }
-  size_t kept = std::min(text.size(), static_cast<size_t>(width));
-  row.append(text, 0, kept);
-  row.append(static_cast<size_t>(width) - kept, ' ');
-}
 
 // The United States, Alaska and Hawaii count as home, whatever the operator's own entity.
 bool IsHomeEntity(double dxcc) { return dxcc == 291 || dxcc == 6 || dxcc == 110; }
@@ -44,7 +34,7 @@ void AppendCityAndCountry(std::string& row, const CacheEntry& station) {
     row.append(50, ' ');
     return;
   }
-  AppendFitted(row, station.city + "/" + station.country, 48);
+  AppendFittedCharacters(row, station.city + "/" + station.country, 48);
   row.append(2, ' ');
 }
 
@@ -83,14 +73,14 @@ std::string StationRow(const CacheEntry& station, CallerKind kind, const Confirm
   std::string row;
   row.reserve(kRowTextWidth + 2);
   row.append(2, ' ');
-  AppendFitted(row, station.call, 11);
-  AppendFitted(row, station.name, 25);
+  AppendFittedCharacters(row, station.call, 11);
+  AppendFittedCharacters(row, station.name, 25);
   row.append(2, ' ');
   AppendCityAndCountry(row, station);
-  AppendFitted(row, station.dxcc, 6);
-  AppendFitted(row, station.state, 7);
-  AppendFitted(row, station.bearing, 12);
-  AppendFitted(row, station.distance, 12);
+  AppendFittedCharacters(row, station.dxcc, 6);
+  AppendFittedCharacters(row, station.state, 7);
+  AppendFittedCharacters(row, station.bearing, 12);
+  AppendFittedCharacters(row, station.distance, 12);
   row += FitRight(std::to_string(station.count), 3);
   row += StatusCode(station, kind, confirmedList, workedList);
   return row;

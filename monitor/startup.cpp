@@ -53,12 +53,6 @@ void NoteDecodeFileEnd(MonitorState& state) {
   NoteDecodeFileEnd(state.allTxtPath, state.allTxtPosition, state.allTxtTrack);
 }
 
-int32_t SecondsNow() {
-  ClockReading now = ReadClock();
-  std::string time = now.time, date = now.date;
-  return DateTimeToSeconds(time, date);
-}
-
 // The download's failure, said on one line: the run goes on with the copy there is.
 void ReportLogBookFailure(const std::string& failure) {
   if (failure.empty()) return;
@@ -104,7 +98,7 @@ void LoadSettings(MonitorState& state) {
 bool StartUp(MonitorState& state) {
   state = MonitorState{};
   LoadSettings(state);
-  RemoveFile(UnfinishedCopyName(LogBookCopyName()));  // left by a download that was cut off
+  RemoveFile(NewFileName(LogBookCopyName()));  // left by a download that was cut off
   SetUpConsole();
   if (!ClaimTempFile(state.errorText)) return false;
   std::string logBookFailure;

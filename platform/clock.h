@@ -12,7 +12,5 @@ struct ClockReading {
 // The local date and time from one reading of the clock, so that midnight cannot fall
 // between the date and the time.
 ClockReading ReadClock();
-inline std::string ClockTimeText() { return ReadClock().time; }
-inline std::string ClockDateText() { return ReadClock().date; }
 // Flushes the console first, so that a whole frame is on screen while we sleep.
 void SleepMilliseconds(int milliseconds);

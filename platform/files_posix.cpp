@@ -14,6 +14,8 @@
 
 namespace {
 
+char unfinishedFile[4096];  // written from a signal handler: a fixed buffer, no allocation
+
 std::string ParentFolder(const std::string& path) {
   size_t slash = path.find_last_of('/');
   if (slash == std::string::npos) return ".";
@@ -97,10 +99,6 @@ std::FILE* OpenPrivateFileForWriting(const std::string& path, int& errorNumber) 
 
 bool FlushToDisk(std::FILE* file) {
   return std::fflush(file) == 0 && !std::ferror(file) && fsync(fileno(file)) == 0;
-}
-
-namespace {
-char unfinishedFile[4096];
 }
 
 void MarkUnfinishedFile(const std::string& path) {

@@ -2,9 +2,7 @@
 #include "monitor/qrz/logbook.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <functional>
-#include <cstring>
 #include <map>
 
 #include "common/files.h"
@@ -26,17 +24,12 @@ const std::string kRecordEnd = "&lt;eor&gt;";
 const std::string kStampLabel = "Download Time Stamp: ";
 
 struct Copy {
-  TextFile output;
+  TextFile& output;
   std::string pending;  // text since the last record's end
   std::string head;     // the reply's first bytes
   std::string record;   // the record being written, unescaped
   int records = 0;
-  int writeError = 0;  // errno of the first write that failed, 0 while all is well
 };
-
-void NoteWriteFailure(Copy& copy) {
-  if (copy.writeError == 0) copy.writeError = errno != 0 ? errno : EIO;
-}
 
 void ShowCount(int records) {
   ConsoleLocate(kCountRow, kCountColumn);
@@ -84,7 +77,7 @@ void AppendUnescaped(const char* text, size_t size, std::string& record) {
 void WriteRecord(Copy& copy, const char* text, size_t size) {
   copy.record.clear();
   AppendUnescaped(text, size, copy.record);
-  if (!WriteLine(copy.output, copy.record)) NoteWriteFailure(copy);
+  WriteLine(copy.output, copy.record);  // a failed write is the stream's: WriteFileWhole reports it
   // A screen line per thousand records: 100,000 records would queue 5 MB of screen output.
   if (++copy.records % kRecordsPerCount == 0) ShowCount(copy.records);
 }
@@ -160,8 +153,8 @@ std::map<std::string, std::string> ReplyHeadFields(const std::string& head) {
   return fields;
 }
 
-// Why the copy must not replace the previous one; empty when it may.
-std::string CopyFault(const Copy& copy, const std::string& newCopy) {
+// Why the reply must not replace the previous copy; empty when it may.
+std::string CopyFault(const Copy& copy) {
   std::map<std::string, std::string> fields = ReplyHeadFields(copy.head);
   if (fields["RESULT"] != "OK") {
     std::string reason = fields.count("REASON") ? fields["REASON"] : "no logbook in its reply";
@@ -171,31 +164,20 @@ std::string CopyFault(const Copy& copy, const std::string& newCopy) {
   int32_t expected = TextToWholeNumber(fields["COUNT"]);
   if (copy.records != expected)
     return "the reply was cut short (" + std::to_string(copy.records) + " of " + std::to_string(expected) + " records)";
-  if (copy.writeError != 0) return "writing " + newCopy + " failed (" + std::strerror(copy.writeError) + ")";
   return "";
 }
 
-// Writes the copy beside the old one; true when it is whole on the disk.
-bool WriteNewCopy(const std::string& newCopy, Copy& copy, std::string& errorText) {
-  if (!OpenForWriting(copy.output, newCopy, true)) {
-    errorText = "cannot write " + newCopy + " (" + std::strerror(errno) + ")";
-    return false;
-  }
+// The stamp line, then the reply a record a line; the reply's fault, if it has one.
+std::string WriteCopy(TextFile& output) {
+  Copy copy{output, {}, {}, {}, 0};
   ClockReading now = ReadClock();
-  if (!WriteLine(copy.output, kStampLabel + now.date + " " + now.time)) NoteWriteFailure(copy);
+  WriteLine(output, kStampLabel + now.date + " " + now.time);
   CopyReply(copy);
   if (copy.records % kRecordsPerCount != 0) ShowCount(copy.records);
-  if (!FlushToDisk(copy.output.handle)) NoteWriteFailure(copy);
-  errorText = CopyFault(copy, newCopy);
-  if (std::fclose(copy.output.handle) != 0 && errorText.empty())
-    errorText = "writing " + newCopy + " failed (" + std::strerror(errno) + ")";
-  copy.output.handle = nullptr;
-  return errorText.empty();
+  return CopyFault(copy);
 }
 
 }  // namespace
-
-std::string UnfinishedCopyName(const std::string& fileName) { return fileName + ".new"; }
 
 std::string CopyTimeStamp(const std::string& fileName) {
   TextFile file;
@@ -207,13 +189,7 @@ std::string CopyTimeStamp(const std::string& fileName) {
 
 void WriteLogBookCopy(const std::string& fileName, std::string& errorText) {
   errorText.clear();
-  std::string newCopy = UnfinishedCopyName(fileName);
-  MarkUnfinishedFile(newCopy);
-  Copy copy;
-  if (WriteNewCopy(newCopy, copy, errorText) && !ReplaceFile(newCopy, fileName))
-    errorText = "cannot replace " + fileName + " (" + std::strerror(errno) + ")";
-  if (!errorText.empty()) RemoveFile(newCopy);
-  MarkUnfinishedFile("");
+  WriteFileWhole(fileName, WriteCopy, errorText);
 }
 
 void DownloadLogBook(const std::string& fileName, std::string& errorText) {

@@ -10,7 +10,5 @@ void DownloadLogBook(const std::string& fileName, std::string& errorText);
 // The copy step alone: glb_TempFileName, which holds the service's reply, into fileName, on
 // the same terms. The count on screen moves every 1,000 records and at the end.
 void WriteLogBookCopy(const std::string& fileName, std::string& errorText);
-// "<fileName>.new", the copy being written.
-std::string UnfinishedCopyName(const std::string& fileName);
 // The date and time a copy was downloaded, from its first line; empty when there is no copy.
 std::string CopyTimeStamp(const std::string& fileName);

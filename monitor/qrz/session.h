@@ -3,9 +3,9 @@
 
 #include <string>
 
-inline constexpr const char* kNoReply = "no reply from the QRZ service";
-
 #include "platform/download.h"
+
+inline constexpr const char* kNoReply = "no reply from the QRZ service";
 
 // The key from a session reply that came with this status; false with errorText saying why
 // when none came (a service error, a failed request, a reply without a key).
