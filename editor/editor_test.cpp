@@ -1,7 +1,7 @@
 #include "editor/editor.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
+#include <filesystem>
 
 #include "common/text.h"
 #include "platform/keys.h"
@@ -53,7 +53,7 @@ TEST_F(EditorTest, EightEntersRewriteTheSameValues) {
   WriteFile("Config.ini", " 40.5 \r\n-105.25 \r\n K1ABC \r\nsecret\r\nABCD-1234\r\nFN42ab\r\n 1 \r\n 0 \r\nextra line\r\n");
   Edit({});
   EXPECT_EQ(ReadFileBytes("Config.ini"), kSample);
-  EXPECT_EQ(FileMode("Config.ini"), 0600);
+  EXPECT_TRUE(IsOwnerOnlyFile("Config.ini"));
 }
 
 TEST_F(EditorTest, UpGoesBackExceptOnTheFirstField) {
@@ -111,7 +111,7 @@ TEST_F(EditorTest, PasswordsWithCommasAndQuotesRoundTrip) {
 
 TEST_F(EditorTest, ASaveThatFailsSaysWhyAndKeepsTheOldFile) {
   WriteFile("Config.ini", kSample);
-  mkdir("Config.ini.new", 0700);  // in the way of the new file, whoever runs the test
+  std::filesystem::create_directory("Config.ini.new");  // in the way of the new file, whoever runs the test
   TheConsole().keys.clear();
   for (int i = 0; i < 8; ++i) TheConsole().keys.push_back(kEnter);
   TheConsole().keys.push_back("k");

@@ -183,7 +183,7 @@ TEST_F(DecodesTest, AnErasedOrReplacedFileIsReadFromItsStart) {
             [] { WriteFile("ALL.TXT", Decode("CQ NEW1 FN42") + "\n" + Decode("CQ NEW2 FN42") + "\n" + Decode("CQ NEW3 FN42") + "\n"); }},
            {"a new file renamed in", [] {
               WriteFile("ALL.new", Decode("CQ NEW1 FN42") + "\n" + Decode("CQ NEW2 FN42") + "\n");
-              std::rename("ALL.new", "ALL.TXT");
+              ReplaceFile("ALL.new", "ALL.TXT");
             }}}) {
     WriteFile("ALL.TXT", old);
     Poll poll;

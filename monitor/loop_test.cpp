@@ -1,7 +1,7 @@
 #include "monitor/loop.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
+#include <filesystem>
 
 #include <cstdlib>
 
@@ -31,11 +31,11 @@ class MonitorTest : public ::testing::Test {
     SetVirtualClock(kMarch8th2021At123458);
     QrzDoubleOptions options = DemoDataOptions();
     ASSERT_TRUE(StartQrzDouble(service, options));
-    setenv("DXVANE_QRZ_XML_URL", QrzDoubleUrl(service).c_str(), 1);
-    setenv("DXVANE_QRZ_LOGBOOK_URL", QrzDoubleUrl(service).c_str(), 1);
-    setenv("LOCALAPPDATA", folder.path.c_str(), 1);
-    setenv("TEMP", folder.path.c_str(), 1);
-    mkdir("WSJT-X", 0755);
+    SetEnvironmentValue("DXVANE_QRZ_XML_URL", QrzDoubleUrl(service));
+    SetEnvironmentValue("DXVANE_QRZ_LOGBOOK_URL", QrzDoubleUrl(service));
+    SetEnvironmentValue("LOCALAPPDATA", folder.path);
+    SetEnvironmentValue("TEMP", folder.path);
+    std::filesystem::create_directory("WSJT-X");
     WriteFile("WSJT-X/ALL.TXT", Decode("CQ OLD1 FN42") + Decode("CQ OLD2 FN42"));
     WriteFile("WSJT-X/WSJTX_log.adi", "ADIF Export\n<eoh>\n<call:6>VE3KTB <mode:3>FT8 <eor>\n");
     WriteFile("N0VANE.adi.txt", "Download Time Stamp: 03-01-2021 10:00:00\r\n"
@@ -84,7 +84,7 @@ TEST_F(MonitorTest, StartUpReadsTheSettingsAndBuildsTheLists) {
   ASSERT_TRUE(Start());
   EXPECT_EQ(glb_QRZAccountName, "N0VANE");
   EXPECT_EQ(glb_MyGrid, "FN42");
-  EXPECT_EQ(glb_TempFileName, folder.path + "/QRZ_Data.tmp");
+  EXPECT_EQ(glb_TempFileName, folder.File("QRZ_Data.tmp"));
   EXPECT_FALSE(glb_QRZSessionKey.empty());
   EXPECT_EQ(state.worked.calls, (std::vector<std::string>{"K2LYV", "JA1XGI", "G4RTY", "VE3KTB"}));
   EXPECT_EQ(state.confirmed, (ConfirmedList{291, 339, 223}));
@@ -303,7 +303,7 @@ TEST_F(MonitorTest, AMissingDecodeFileEndsTheRun) {
   TheConsole().onKeyWait = [&] { waitedForANewKey = true; };
   EXPECT_FALSE(PollPeriod(state));
   EXPECT_TRUE(waitedForANewKey);
-  EXPECT_NE(TheConsole().transcript.find(" 53 File not found " + folder.path + "/WSJT-X/ALL.TXT\nPress Any Key to Continue\n"),
+  EXPECT_NE(TheConsole().transcript.find(" 53 File not found " + JoinPath(folder.File("WSJT-X"), "ALL.TXT") + "\nPress Any Key to Continue\n"),
             std::string::npos);
   EXPECT_EQ(Terminate(), "Program terminated at 03-08-2021 12:35:00");
 }

@@ -12,8 +12,7 @@ std::function<void()> sleepHook;
 
 std::string Format(const char* format) {
   std::time_t seconds = static_cast<std::time_t>(nowMilliseconds / 1000);
-  std::tm parts{};
-  gmtime_r(&seconds, &parts);  // the virtual clock's seconds are local time already
+  std::tm parts = *std::gmtime(&seconds);  // the virtual clock's seconds are local time already
   char text[32];
   std::strftime(text, sizeof text, format, &parts);
   return text;

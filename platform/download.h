@@ -1,4 +1,4 @@
-// Fetching a URL into a file, synchronously (the stand-in for URLDownloadToFileA).
+// Fetching a URL into a file, synchronously (where the design had URLDownloadToFileA).
 #pragma once
 
 #include <string>

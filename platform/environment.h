@@ -9,12 +9,16 @@ inline constexpr char kPathSeparator = '\\';
 inline constexpr char kPathSeparator = '/';
 #endif
 
-// The value of a variable, empty when unset.
+// The value of a variable, empty when unset. Text is UTF-8 on every platform.
 std::string EnvironmentValue(const std::string& name);
+// Sets a variable for this process and the programs it starts.
+void SetEnvironmentValue(const std::string& name, const std::string& value);
 // TEMP; on POSIX falling back to TMPDIR, then /tmp.
 std::string TempFolder();
 // LOCALAPPDATA; on POSIX falling back to XDG_DATA_HOME, then the user's data folder
 // (where WSJT-X keeps its folder there).
 std::string LocalAppDataFolder();
 // folder + separator + name.
-std::string JoinPath(const std::string& folder, const std::string& name);
+inline std::string JoinPath(const std::string& folder, const std::string& name) {
+  return folder + kPathSeparator + name;
+}

@@ -8,6 +8,10 @@ std::string EnvironmentValue(const std::string& name) {
   return value ? value : "";
 }
 
+void SetEnvironmentValue(const std::string& name, const std::string& value) {
+  setenv(name.c_str(), value.c_str(), 1);
+}
+
 std::string TempFolder() {
   for (const char* name : {"TEMP", "TMPDIR"}) {
     std::string value = EnvironmentValue(name);
@@ -28,6 +32,3 @@ std::string LocalAppDataFolder() {
 #endif
 }
 
-std::string JoinPath(const std::string& folder, const std::string& name) {
-  return folder + kPathSeparator + name;
-}

@@ -52,5 +52,7 @@ std::string FinalPathOf(const std::string& path);
 bool ReplaceFile(const std::string& from, const std::string& to);
 bool RemoveFile(const std::string& path);
 bool FileExists(const std::string& path);
+// True when the file can be read and written by its owner, us, alone.
+bool IsOwnerOnlyFile(const std::string& path);
 // name in folder; when no file has that exact name, one whose name differs only in case.
 std::string FindFileIgnoringCase(const std::string& folder, const std::string& name);

@@ -123,16 +123,6 @@ bool SeekOpenFile(std::FILE* file, int64_t offset) {
   return fseeko(file, static_cast<off_t>(offset), SEEK_SET) == 0;
 }
 
-bool ReadOpenFileAt(std::FILE* file, int64_t offset, int64_t count, std::string& bytes) {
-  bytes.clear();
-  if (count <= 0) return true;
-  if (!SeekOpenFile(file, offset)) return false;
-  bytes.resize(static_cast<size_t>(count));
-  size_t got = std::fread(bytes.data(), 1, bytes.size(), file);
-  bytes.resize(got);
-  return !std::ferror(file);
-}
-
 std::string FinalPathOf(const std::string& path) {
   std::string current = path;
   for (int hops = 0; hops < 40; ++hops) {
@@ -150,6 +140,11 @@ bool ReplaceFile(const std::string& from, const std::string& to) {
 }
 
 bool RemoveFile(const std::string& path) { return unlink(path.c_str()) == 0; }
+
+bool IsOwnerOnlyFile(const std::string& path) {
+  struct stat info;
+  return stat(path.c_str(), &info) == 0 && (info.st_mode & 0777) == 0600 && info.st_uid == geteuid();
+}
 
 bool FileExists(const std::string& path) {
   struct stat info;

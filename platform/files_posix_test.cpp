@@ -19,8 +19,18 @@ TEST(OwnerOnlyFiles, AreCreated0600AndRefuseSymbolicLinks) {
   std::FILE* file = OpenForWritingFile("wide.tmp", true, error);
   ASSERT_NE(file, nullptr);
   std::fclose(file);
-  EXPECT_EQ(FileMode("wide.tmp"), 0600);
+  EXPECT_TRUE(IsOwnerOnlyFile("wide.tmp"));
   EXPECT_EQ(ReadFileBytes("wide.tmp"), "");
+}
+
+TEST(OpenExistingForReading, AFileWeMayNotReadIsRefused) {
+  ScratchFolder folder;
+  WriteFile("locked.txt", "x");
+  chmod("locked.txt", 0);
+  if (geteuid() == 0) GTEST_SKIP() << "root reads anything";
+  int error = 0;
+  EXPECT_EQ(OpenExistingForReading("locked.txt", FileShare::kReadWrite, error), nullptr);
+  EXPECT_EQ(error, 70);
 }
 
 TEST(FindFileIgnoringCase, PrefersTheExactName) {
@@ -43,7 +53,7 @@ TEST(PrivateFiles, AreNeverAnotherUsersFileOrALink) {
   std::fclose(file);
   EXPECT_EQ(ReadFileBytes("victim.txt"), "keep me");  // the link was replaced, not followed
   EXPECT_EQ(ReadFileBytes("QRZ_Data.tmp"), "session");
-  EXPECT_EQ(FileMode("QRZ_Data.tmp"), 0600);
+  EXPECT_TRUE(IsOwnerOnlyFile("QRZ_Data.tmp"));
 
   if (geteuid() != 0) GTEST_SKIP() << "making another user's file needs root";
   RemoveFile("QRZ_Data.tmp");

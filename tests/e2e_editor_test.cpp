@@ -69,7 +69,7 @@ TEST_F(EditorEndToEnd, AUserFillsInTheFormAndTheMonitorUsesIt) {
   ASSERT_TRUE(Shows("Enable Station Alert 0=Disables 1=Enabled:"));
   Type("21");
   Press("Enter");
-  ASSERT_TRUE(WaitForScreen(session, [&](const std::string&) { return FileMode("Config.ini") == 0600; }, 10));
+  ASSERT_TRUE(WaitForScreen(session, [&](const std::string&) { return IsOwnerOnlyFile("Config.ini"); }, 10));
   EXPECT_EQ(ReadFileBytes("Config.ini"),
             " 44.98 \r\n-93.27 \r\nN0VANE\r\n\"vane,demo\"\r\nA1B2-C3D4-E5F6-0789\r\nen34\r\n 1 \r\n 1 \r\n");
 

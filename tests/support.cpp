@@ -1,21 +1,32 @@
 // Helpers shared by the tests.
 #include "tests/support.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 
 #include "common/unicode.h"
 #include "platform/virtual.h"
 
+namespace {
+
+// The system's temporary folder as it was when the tests began: tests point TEMP at their own.
+const std::filesystem::path& SystemTemporaryFolder() {
+  static const std::filesystem::path folder = std::filesystem::temp_directory_path();
+  return folder;
+}
+
+}  // namespace
+
 ScratchFolder::ScratchFolder() {
-  // Not the temporary folder of the environment: tests point TEMP at their own folders.
-  std::string pattern = "/tmp/dxvane-test-XXXXXX";
-  path = mkdtemp(pattern.data());
+  static std::mt19937_64 random{std::random_device{}()};
+  std::filesystem::path made;
+  do {
+    made = SystemTemporaryFolder() / ("dxvane-test-" + std::to_string(random() % 1000000000));
+  } while (!std::filesystem::create_directory(made));
+  path = made.string();
   previous = std::filesystem::current_path().string();
   std::filesystem::current_path(path);
 }
@@ -46,11 +57,12 @@ std::string DecodeLine(const std::string& message, const std::string& frequency,
   return stamp + dial.substr(dial.size() - 10) + " Rx FT8    -12  0.3 1234 " + message;
 }
 
-int FileMode(const std::string& path) {
-  struct stat info {};
-  stat(path.c_str(), &info);
-  return info.st_mode & 0777;
+bool MountSmallFileSystem(const std::string& folder, const std::string& size) {
+  std::filesystem::create_directory(folder);
+  return std::system(("mount -t tmpfs -o size=" + size + " tmpfs '" + folder + "' 2>/dev/null").c_str()) == 0;
 }
+
+void Unmount(const std::string& folder) { std::system(("umount '" + folder + "'").c_str()); }
 
 std::string ScreenTextMismatch(int row, int column, const std::string& text, int foreground, int background) {
   std::u32string expected = DecodeCharacters(text);

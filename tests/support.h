@@ -4,6 +4,8 @@
 #include <string>
 
 #include "platform/console.h"  // the colour names of expected screens
+#include "platform/environment.h"
+#include "platform/files.h"
 
 // A fresh folder under the system's temporary folder, removed with the object; while it
 // lives the current directory is inside it (both programs work on the current directory).
@@ -12,7 +14,7 @@ struct ScratchFolder {
   std::string previous;
   ScratchFolder();
   ~ScratchFolder();
-  std::string File(const std::string& name) const { return path + "/" + name; }
+  std::string File(const std::string& name) const { return JoinPath(path, name); }
 };
 
 void WriteFile(const std::string& path, const std::string& bytes);
@@ -22,8 +24,10 @@ std::string ReadFileBytes(const std::string& path);
 std::string DecodeLine(const std::string& message, const std::string& frequency = "14.074",
                        const std::string& stamp = "210308_123045");
 
-// Permission bits of a file (0600 and so on).
-int FileMode(const std::string& path);
+// A tmpfs of the given size ("8k") on folder, made when missing; false where that cannot be
+// done (not root, not Linux). Unmount takes it away.
+bool MountSmallFileSystem(const std::string& folder, const std::string& size);
+void Unmount(const std::string& folder);
 
 // "row 3 col 5: 'text' in fg on bg" when the cells differ, empty when they match.
 std::string ScreenTextMismatch(int row, int column, const std::string& text, int foreground, int background);

@@ -84,8 +84,7 @@ void Append(const std::string& path, const std::string& text) {
 }
 
 std::string Stamp(std::time_t seconds, const char* format) {
-  std::tm utc{};
-  gmtime_r(&seconds, &utc);
+  std::tm utc = *std::gmtime(&seconds);  // the feed has one thread
   char text[32];
   std::strftime(text, sizeof text, format, &utc);
   return text;

@@ -2,6 +2,7 @@
 //   make_tones FOLDER
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -21,7 +22,7 @@ void AppendNote(std::vector<int16_t>& samples, const Note& note) {
   int fade = kRate / 200;  // 5 ms in and out, so the tone starts and stops without a click
   for (int i = 0; i < count; ++i) {
     double envelope = std::min({1.0, i / static_cast<double>(fade), (count - i) / static_cast<double>(fade)});
-    double value = note.hertz > 0 ? std::sin(2 * M_PI * note.hertz * i / kRate) * envelope : 0;
+    double value = note.hertz > 0 ? std::sin(2 * std::numbers::pi * note.hertz * i / kRate) * envelope : 0;
     samples.push_back(static_cast<int16_t>(value * 12000));
   }
 }

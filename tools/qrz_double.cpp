@@ -1,11 +1,6 @@
 // The local QRZ double: session keys, callsign lookups and the logbook, with faults to order.
 #include "tools/qrz_double.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <cctype>
 #include <chrono>
 #include <fstream>
@@ -182,18 +177,15 @@ httplib::Server::Handler Handle(QrzDouble& service, Answer answer) {
   };
 }
 
-// A port that was free a moment ago and that nobody listens on.
+// A port that was free a moment ago and that nobody listens on: one our own server had.
 int UnusedPort() {
-  int fd = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t length = sizeof address;
-  int port = 0;
-  if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-      getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) == 0)
-    port = ntohs(address.sin_port);
-  close(fd);
+  httplib::Server probe;
+  int port = probe.bind_to_any_port("127.0.0.1");
+  if (port <= 0) return 0;
+  std::thread thread([&probe] { probe.listen_after_bind(); });
+  while (!probe.is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  probe.stop();
+  thread.join();
   return port;
 }
 
@@ -250,6 +242,9 @@ bool StartQrzDouble(QrzDouble& service, const QrzDoubleOptions& options, int por
   for (const char* path : {"/xml/current/", "/xml/current", "/xml/"})
     service.server.Get(path, Handle(service, AnswerXml));
   service.server.Get("/api", Handle(service, AnswerLogbook));
+  // One request per connection: a client that keeps idle connections open (Windows' wininet
+  // does) would otherwise hold up the double's stop for the whole keep-alive time.
+  service.server.set_keep_alive_max_count(1);
   service.server.Post("/api", Handle(service, AnswerLogbook));
   service.port = port == 0 ? service.server.bind_to_any_port("127.0.0.1")
                            : (service.server.bind_to_port("127.0.0.1", port) ? port : -1);

@@ -1,7 +1,7 @@
 #include "monitor/logs/logs.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
+#include <filesystem>
 
 #include <algorithm>
 #include <cctype>
@@ -24,8 +24,8 @@ class LogsTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ResetVirtualConsole();
-    setenv("LOCALAPPDATA", folder.path.c_str(), 1);
-    mkdir("WSJT-X", 0755);
+    SetEnvironmentValue("LOCALAPPDATA", folder.path);
+    std::filesystem::create_directory("WSJT-X");
     glb_QRZAccountName = "K1XYZ";
   }
   void WriteWsjtxLog(const std::string& records, const std::string& name = "WSJTX_log.adi") {
@@ -106,6 +106,7 @@ void Lists(const std::string& path, bool qrzCopy, Calls& calls, ConfirmedList& c
     if (!dxcc.empty() && std::find(confirmed.begin(), confirmed.end(), entity) == confirmed.end())
       confirmed.push_back(entity);
   }
+  CloseFile(file);
   calls = worked.calls;
 }
 
@@ -246,7 +247,7 @@ TEST_F(LogsTest, AMissingWsjtxLogIsReportedAndLeavesTheList) {
   EXPECT_EQ(ScreenRowText(2).substr(0, 25), "Press Any Key to Continue");
   EXPECT_EQ(TheConsole().keyWaits, 1);
   EXPECT_EQ(worked.calls, Calls{"AA1A"});
-  setenv("LOCALAPPDATA", (folder.path + "/nowhere").c_str(), 1);
+  SetEnvironmentValue("LOCALAPPDATA", folder.File("nowhere"));
   MergeWsjtxWorked(worked, error, track);
   EXPECT_EQ(error, " 76 Path not foundREADWSJT");
 }

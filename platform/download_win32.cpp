@@ -1,0 +1,147 @@
+// Downloads on Windows with WinHTTP. Not urlmon's URLDownloadToFileA: it answers S_OK for a
+// 404 and keeps the error page, it has no limit on a download that stops making progress (its
+// waits ignore wininet's time options, and its progress reports come too seldom to tell slow
+// from stalled), and it keeps every reply, session key and logbook included, in the user's
+// Internet cache. WinHTTP gives the status, a time limit on each wait, and no cache.
+#include "platform/download.h"
+
+#include <windows.h>
+#include <winhttp.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "platform/files.h"
+#include "platform/wide_win32.h"
+
+namespace {
+
+int noProgressSeconds = kNoProgressSeconds;
+
+// Closes a WinHTTP handle when the download ends, however it ends.
+struct HttpHandle {
+  HINTERNET handle = nullptr;
+  HttpHandle(HINTERNET opened) : handle(opened) {}
+  HttpHandle(const HttpHandle&) = delete;
+  HttpHandle& operator=(const HttpHandle&) = delete;
+  ~HttpHandle() {
+    if (handle) WinHttpCloseHandle(handle);
+  }
+};
+
+std::string ReasonFor(DWORD error) {
+  switch (error) {
+    case ERROR_WINHTTP_TIMEOUT: return "no progress for " + std::to_string(noProgressSeconds) + " seconds";
+    case ERROR_WINHTTP_NAME_NOT_RESOLVED: return "the server's name could not be resolved";
+    case ERROR_WINHTTP_CANNOT_CONNECT: return "Failed to connect to the server";
+    case ERROR_WINHTTP_CONNECTION_ERROR: return "the connection broke off";
+    case ERROR_WINHTTP_INVALID_URL: case ERROR_WINHTTP_UNRECOGNIZED_SCHEME: return "the address is not valid";
+    case ERROR_WINHTTP_SECURE_FAILURE: return "the secure connection failed";
+    default: return "the download failed";
+  }
+}
+
+std::string Failure(DWORD error) { return ReasonFor(error) + " (WinHTTP error " + std::to_string(error) + ")"; }
+
+struct UrlParts {
+  std::wstring host, path;
+  INTERNET_PORT port = 0;
+  bool secure = false;
+};
+
+bool SplitUrl(const std::string& url, UrlParts& parts) {
+  std::wstring wide = WideFromUtf8(url);
+  URL_COMPONENTS components{};
+  components.dwStructSize = sizeof components;
+  components.dwHostNameLength = static_cast<DWORD>(-1);
+  components.dwUrlPathLength = static_cast<DWORD>(-1);
+  components.dwExtraInfoLength = static_cast<DWORD>(-1);
+  if (!WinHttpCrackUrl(wide.c_str(), 0, 0, &components)) return false;
+  parts.host.assign(components.lpszHostName, components.dwHostNameLength);
+  parts.path.assign(components.lpszUrlPath, components.dwUrlPathLength);
+  parts.path.append(components.lpszExtraInfo, components.dwExtraInfoLength);  // the query, as encoded
+  if (parts.path.empty()) parts.path = L"/";
+  parts.port = components.nPort;
+  parts.secure = components.nScheme == INTERNET_SCHEME_HTTPS;
+  return true;
+}
+
+DWORD StatusOf(HINTERNET request) {
+  DWORD status = 0, size = sizeof status;
+  WinHttpQueryHeaders(request, WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER, WINHTTP_HEADER_NAME_BY_INDEX,
+                      &status, &size, WINHTTP_NO_HEADER_INDEX);
+  return status;
+}
+
+// The reply's body into target, piece by piece; each wait for a piece has the no-progress limit.
+DownloadStatus CopyBody(HINTERNET request, std::FILE* target, std::string& failure) {
+  std::vector<char> piece(64 * 1024);
+  for (;;) {
+    DWORD got = 0;
+    if (!WinHttpReadData(request, piece.data(), static_cast<DWORD>(piece.size()), &got)) {
+      failure = Failure(GetLastError());
+      return DownloadStatus::kUnreachable;
+    }
+    if (got == 0) return DownloadStatus::kDone;
+    if (std::fwrite(piece.data(), 1, got, target) != got) {
+      failure = std::string("writing the reply failed: ") + std::strerror(errno);
+      return DownloadStatus::kNotWritten;
+    }
+  }
+}
+
+DownloadStatus Fetch(const std::string& url, std::FILE* target, std::string& failure) {
+  UrlParts parts;
+  if (!SplitUrl(url, parts)) {
+    failure = Failure(GetLastError());
+    return DownloadStatus::kUnreachable;
+  }
+  HttpHandle session(WinHttpOpen(WideFromUtf8(kUserAgent).c_str(), WINHTTP_ACCESS_TYPE_DEFAULT_PROXY,
+                                 WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
+  HttpHandle connection(session.handle ? WinHttpConnect(session.handle, parts.host.c_str(), parts.port, 0) : nullptr);
+  HttpHandle request(connection.handle ? WinHttpOpenRequest(connection.handle, L"GET", parts.path.c_str(), nullptr,
+                                                            WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,
+                                                            parts.secure ? WINHTTP_FLAG_SECURE : 0)
+                                       : nullptr);
+  if (!request.handle) {
+    failure = Failure(GetLastError());
+    return DownloadStatus::kUnreachable;
+  }
+  // No limit on the whole download: only on resolving, connecting and each wait for data.
+  int limit = noProgressSeconds * 1000;
+  WinHttpSetTimeouts(request.handle, limit, limit, limit, limit);
+  if (!WinHttpSendRequest(request.handle, WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0) ||
+      !WinHttpReceiveResponse(request.handle, nullptr)) {
+    failure = Failure(GetLastError());
+    return DownloadStatus::kUnreachable;
+  }
+  DownloadStatus status = CopyBody(request.handle, target, failure);
+  DWORD code = StatusOf(request.handle);
+  if (status == DownloadStatus::kDone && code >= 400) {
+    failure = "the server answered HTTP " + std::to_string(code);
+    return DownloadStatus::kHttpError;
+  }
+  return status;
+}
+
+}  // namespace
+
+void SetNoProgressSeconds(int seconds) { noProgressSeconds = seconds > 0 ? seconds : kNoProgressSeconds; }
+
+DownloadStatus DownloadToFile(const std::string& url, const std::string& targetPath, std::string& failure) {
+  failure.clear();
+  int errorNumber = 0;
+  std::FILE* target = OpenPrivateFileForWriting(targetPath, errorNumber);
+  if (!target) {
+    failure = "cannot write " + targetPath + ": " + std::strerror(errno);
+    return DownloadStatus::kNotWritten;
+  }
+  DownloadStatus status = Fetch(url, target, failure);
+  if (std::fclose(target) != 0 && status == DownloadStatus::kDone) {
+    failure = "writing " + targetPath + " failed: " + std::strerror(errno);
+    status = DownloadStatus::kNotWritten;
+  }
+  return status;
+}

@@ -1,0 +1,34 @@
+// Environment values on Windows, read from the process's own block as UTF-8.
+#include "platform/environment.h"
+
+#include "platform/wide_win32.h"
+
+std::string EnvironmentValue(const std::string& name) {
+  std::wstring wideName = WideFromUtf8(name);
+  DWORD length = GetEnvironmentVariableW(wideName.c_str(), nullptr, 0);
+  if (length == 0) return "";
+  std::wstring value(length, L'\0');
+  length = GetEnvironmentVariableW(wideName.c_str(), value.data(), length);
+  value.resize(length);
+  return Utf8FromWide(value);
+}
+
+void SetEnvironmentValue(const std::string& name, const std::string& value) {
+  SetEnvironmentVariableW(WideFromUtf8(name).c_str(), WideFromUtf8(value).c_str());
+}
+
+std::string TempFolder() {
+  std::string value = EnvironmentValue("TEMP");
+  if (!value.empty()) return value;
+  wchar_t path[MAX_PATH + 1];
+  DWORD length = GetTempPathW(MAX_PATH + 1, path);
+  std::string folder = Utf8FromWide(std::wstring(path, length));
+  if (!folder.empty() && folder.back() == '\\') folder.pop_back();
+  return folder;
+}
+
+std::string LocalAppDataFolder() {
+  std::string value = EnvironmentValue("LOCALAPPDATA");
+  if (!value.empty()) return value;
+  return EnvironmentValue("USERPROFILE") + "\\AppData\\Local";
+}
