@@ -105,8 +105,10 @@ bool IsLink(const std::wstring& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
-// Writers share deletion, so that an interrupted write can still be removed (the handle's end
-// removes the file).
+// Writers share reading, and deletion, so that an interrupted write can still be removed (the
+// handle's end removes the file).
+constexpr int kSharingAttempts = 10;
+
 constexpr DWORD kWriterSharing = FILE_SHARE_READ | FILE_SHARE_DELETE;
 
 }  // namespace
@@ -115,8 +117,15 @@ std::FILE* OpenExistingForReading(const std::string& path, FileShare share, int&
   errorNumber = 0;
   // WSJT-X keeps ALL.TXT and its log open for writing while we read them.
   DWORD sharing = share == FileShare::kReadWrite ? FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE : 0;
-  HANDLE handle = CreateFileW(WideFromUtf8(path).c_str(), GENERIC_READ, sharing, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  std::wstring widePath = WideFromUtf8(path);
+  HANDLE handle = INVALID_HANDLE_VALUE;
+  // A file asked for alone may be held a moment by a virus scanner, which opens every file just
+  // written: wait that moment out before calling it locked.
+  for (int attempt = 0; attempt < kSharingAttempts; ++attempt) {
+    handle = CreateFileW(widePath.c_str(), GENERIC_READ, sharing, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle != INVALID_HANDLE_VALUE || GetLastError() != ERROR_SHARING_VIOLATION) break;
+    Sleep(20);
+  }
   return StreamFor(handle, _O_RDONLY, "rb", errorNumber);
 }
 
@@ -146,16 +155,20 @@ FileIdentity OpenFileIdentity(std::FILE* file) {
 std::FILE* OpenPrivateFileForWriting(const std::string& path, int& errorNumber) {
   errorNumber = 0;
   std::wstring widePath = WideFromUtf8(path);
-  // Whatever stands there may be another's, or a link: our file is always made anew.
-  if (!DeleteFileW(widePath.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND) {
-    DWORD error = GetLastError();
-    errorNumber = ErrorNumberFor(error);
-    SetErrnoFor(error);
-    return nullptr;
-  }
   SECURITY_ATTRIBUTES attributes{sizeof attributes, ThePrivateAccess().descriptor, FALSE};
   HANDLE handle = CreateFileW(widePath.c_str(), GENERIC_WRITE, kWriterSharing, &attributes, CREATE_NEW,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_EXISTS) {
+    // Our own file from before is emptied, not replaced: another program (the demo's feed, a
+    // virus scanner) may be reading it, and Windows lets no one remove a file held open.
+    if (!IsLink(widePath) && IsOwnerOnlyFile(path)) {
+      handle = CreateFileW(widePath.c_str(), GENERIC_WRITE, kWriterSharing, nullptr, TRUNCATE_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    } else if (DeleteFileW(widePath.c_str())) {  // someone else's, or a link: made anew for us
+      handle = CreateFileW(widePath.c_str(), GENERIC_WRITE, kWriterSharing, &attributes, CREATE_NEW,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    }
+  }
   return StreamFor(handle, _O_WRONLY, "wb", errorNumber);
 }
 

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstdio>
 #include <ctime>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <random>
@@ -126,11 +127,12 @@ void FeedPeriod(Feed& feed, std::time_t periodStart) {
   if (feed.period % 6 == 0 && !callers.empty()) LogContact(feed, callers.front(), periodStart);
 }
 
+// The monitor empties its reply file at start and writes the login reply first. Only the size
+// is looked at: on Windows a reader would keep the monitor from opening its own file alone.
 void WaitForLogin(const std::string& replyPath) {
   for (;;) {
-    std::ifstream in(replyPath, std::ios::binary);
-    std::string reply((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (reply.find("<Key>") != std::string::npos) return;
+    std::error_code missing;
+    if (std::filesystem::file_size(replyPath, missing) > 0 && !missing) return;
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
   }
 }

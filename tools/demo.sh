@@ -18,7 +18,7 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 130' INT TERM HUP
 
-mkdir -p "$scratch/WSJT-X" "$scratch/temp"
+mkdir -p "$scratch/temp"
 "$bin/qrz_double" --port 0 > "$scratch/double.port" 2> "$scratch/double.log" &
 pids+=($!)
 for _ in $(seq 100); do
@@ -28,12 +28,9 @@ done
 port=$(sed -n 's/^port //p' "$scratch/double.port")
 [ -n "$port" ] || { echo "The local QRZ double did not start:" >&2; cat "$scratch/double.log" >&2; exit 1; }
 
-# A made-up operator near Minneapolis, with both alerts on.
-printf ' 44.98 \r\n-93.27 \r\nN0VANE\r\nvane-demo\r\nA1B2-C3D4-E5F6-0789\r\nEN34\r\n 1 \r\n 1 \r\n' > "$scratch/Config.ini"
-printf 'ADIF Export\n<adif_ver:5>3.1.1\n<programid:6>WSJT-X\n<EOH>\n<call:6>VE3KTB <gridsquare:4>FN14 <mode:3>FT8 <band:3>40m <eor>\n<call:5>W4DXX <gridsquare:4>EM85 <mode:3>FT8 <band:3>20m <eor>\n' > "$scratch/WSJT-X/wsjtx_log.adi"
-printf '210308_120000    14.074 Rx FT8    -10  0.1 1500 CQ OLD1 FN42\n' > "$scratch/WSJT-X/ALL.TXT"
-# A logbook copy from an earlier run, so that answering N at the question works too.
-printf 'Download Time Stamp: 03-01-2021 10:00:00\r\n<call:5>K2LYV<mode:3>FT8<band:3>20m<dxcc:3>291<app_qrzlog_status:1>C<eor>\r\n<call:6>JA1XGI<mode:3>FT8<band:3>20m<dxcc:3>339<app_qrzlog_status:1>C<eor>\r\n' > "$scratch/N0VANE.adi.txt"
+# A made-up operator near Minneapolis with both alerts on, WSJT-X's folder, and a logbook copy
+# from an earlier run (so that answering N at the question works too): tools/demo/.
+cp -R "$root/tools/demo/." "$scratch/"
 cp "$bin/DXAlert.wav" "$bin/StationAlert.wav" "$scratch/"
 
 "$bin/decode_feed" --folder "$scratch/WSJT-X" --call N0VANE --grid EN34 --after-login "$scratch/temp/QRZ_Data.tmp" &

@@ -1,0 +1,30 @@
+@echo off
+rem The Dxvane demo: the monitor on a local stand-in for the QRZ services and a made-up
+rem WSJT-X feed, in a scratch folder of its own. No account, radio or WSJT-X is needed.
+rem Press Y or N at the logbook question; the table fills within a minute. Ctrl+C or closing
+rem the window ends the demo.
+setlocal
+set "here=%~dp0"
+set "port=18073"
+set "scratch=%TEMP%\dxvane-demo-%RANDOM%"
+mkdir "%scratch%\temp"
+xcopy /e /i /q /y "%here%demo\seed" "%scratch%" >nul
+copy /y "%here%DXAlert.wav" "%scratch%" >nul
+copy /y "%here%StationAlert.wav" "%scratch%" >nul
+
+start "" /b "%here%demo\qrz_double.exe" --port %port% --data "%here%demo" >nul 2>&1
+start "" /b "%here%demo\decode_feed.exe" --folder "%scratch%\WSJT-X" --call N0VANE --grid EN34 --after-login "%scratch%\temp\QRZ_Data.tmp" >nul 2>&1
+rem A moment for the stand-in to start listening.
+ping -n 2 127.0.0.1 >nul
+
+cd /d "%scratch%"
+set "LOCALAPPDATA=%scratch%"
+set "TEMP=%scratch%\temp"
+set "DXVANE_QRZ_XML_URL=http://127.0.0.1:%port%"
+set "DXVANE_QRZ_LOGBOOK_URL=http://127.0.0.1:%port%"
+"%here%dxvane.exe"
+
+taskkill /f /im qrz_double.exe >nul 2>&1
+taskkill /f /im decode_feed.exe >nul 2>&1
+cd /d "%here%"
+rd /s /q "%scratch%"
