@@ -24,10 +24,10 @@ std::string Usage() {
          "  QRZ_Data.tmp (every QRZ reply): " +
          TempFolder() +
          "\n"
-         "Environment: LOCALAPPDATA (else XDG_DATA_HOME) for the WSJT-X folder, TEMP (else TMPDIR),\n"
+         "Environment: LOCALAPPDATA for the WSJT-X folder (on Linux else XDG_DATA_HOME), TEMP (else TMPDIR),\n"
          "  DXVANE_QRZ_XML_URL and DXVANE_QRZ_LOGBOOK_URL for the QRZ services.\n"
          "Keys: Y at the start downloads your QRZ logbook, any other key skips it; Ctrl+C ends the\n"
-         "  monitor; Ctrl+Z suspends it.\n";
+         "  monitor; on Linux and macOS Ctrl+Z suspends it.\n";
 }
 
 }  // namespace
