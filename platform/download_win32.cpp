@@ -92,14 +92,23 @@ DownloadStatus CopyBody(HINTERNET request, std::FILE* target, std::string& failu
   }
 }
 
+// The proxy the user set for Windows, as urlmon would take it (Windows 8.1 and later); the
+// machine's WinHTTP setting where that is not known.
+HINTERNET OpenSession() {
+  std::wstring agent = WideFromUtf8(kUserAgent);
+  HINTERNET session = WinHttpOpen(agent.c_str(), WINHTTP_ACCESS_TYPE_AUTOMATIC_PROXY, WINHTTP_NO_PROXY_NAME,
+                                  WINHTTP_NO_PROXY_BYPASS, 0);
+  if (session) return session;
+  return WinHttpOpen(agent.c_str(), WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0);
+}
+
 DownloadStatus Fetch(const std::string& url, std::FILE* target, std::string& failure) {
   UrlParts parts;
   if (!SplitUrl(url, parts)) {
     failure = Failure(GetLastError());
     return DownloadStatus::kUnreachable;
   }
-  HttpHandle session(WinHttpOpen(WideFromUtf8(kUserAgent).c_str(), WINHTTP_ACCESS_TYPE_DEFAULT_PROXY,
-                                 WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
+  HttpHandle session(OpenSession());
   HttpHandle connection(session.handle ? WinHttpConnect(session.handle, parts.host.c_str(), parts.port, 0) : nullptr);
   HttpHandle request(connection.handle ? WinHttpOpenRequest(connection.handle, L"GET", parts.path.c_str(), nullptr,
                                                             WINHTTP_NO_REFERER, WINHTTP_DEFAULT_ACCEPT_TYPES,

@@ -7,7 +7,9 @@
 // lines (UTF-8) and "attr NN|..." lines (two hex digits a cell: background, foreground).
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
