@@ -50,11 +50,16 @@ void MarkAllDirty() {
   std::fill(std::begin(console.dirtyTo), std::end(console.dirtyTo), kScreenColumns - 1);
 }
 
-void FillCells() {
+// A space in the current colour.
+CHAR_INFO BlankCell() {
   CHAR_INFO blank{};
   blank.Char.UnicodeChar = L' ';
   blank.Attributes = Attribute(console.foreground, console.background);
-  for (auto& row : console.cells) std::fill(std::begin(row), std::end(row), blank);
+  return blank;
+}
+
+void FillCells() {
+  for (auto& row : console.cells) std::fill(std::begin(row), std::end(row), BlankCell());
   MarkAllDirty();
 }
 
@@ -97,10 +102,7 @@ wchar_t CodePage437Character(unsigned char byte) {
 
 void ScrollCells() {
   for (int r = 1; r < kScreenRows; ++r) std::copy(std::begin(console.cells[r]), std::end(console.cells[r]), console.cells[r - 1]);
-  CHAR_INFO blank{};
-  blank.Char.UnicodeChar = L' ';
-  blank.Attributes = Attribute(console.foreground, console.background);
-  std::fill(std::begin(console.cells[kScreenRows - 1]), std::end(console.cells[kScreenRows - 1]), blank);
+  std::fill(std::begin(console.cells[kScreenRows - 1]), std::end(console.cells[kScreenRows - 1]), BlankCell());
   MarkAllDirty();
 }
 

@@ -1,5 +1,5 @@
 // Downloads on libcurl.
-#include "platform/download.h"
+#include "platform/fetch.h"
 
 #include <curl/curl.h>
 
@@ -7,17 +7,15 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/files.h"
-
 namespace {
-
-int noProgressSeconds = kNoProgressSeconds;
 
 size_t WriteToFile(char* data, size_t size, size_t count, void* file) {
   return std::fwrite(data, size, count, static_cast<std::FILE*>(file)) * size;
 }
 
-DownloadStatus Fetch(const std::string& url, std::FILE* target, std::string& failure) {
+}  // namespace
+
+DownloadStatus FetchToFile(const std::string& url, std::FILE* target, std::string& failure) {
   static bool initialised = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
   CURL* curl = initialised ? curl_easy_init() : nullptr;
   if (!curl) {
@@ -28,10 +26,10 @@ DownloadStatus Fetch(const std::string& url, std::FILE* target, std::string& fai
   curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
   curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
   curl_easy_setopt(curl, CURLOPT_USERAGENT, kUserAgent);
-  curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, static_cast<long>(noProgressSeconds));
+  curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, static_cast<long>(NoProgressSeconds()));
   // No total limit: fewer than 1 byte a second for that long is no progress.
   curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
-  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, static_cast<long>(noProgressSeconds));
+  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, static_cast<long>(NoProgressSeconds()));
   curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
   curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, error);
   curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, WriteToFile);
@@ -53,24 +51,4 @@ DownloadStatus Fetch(const std::string& url, std::FILE* target, std::string& fai
     return DownloadStatus::kHttpError;
   }
   return DownloadStatus::kDone;
-}
-
-}  // namespace
-
-void SetNoProgressSeconds(int seconds) { noProgressSeconds = seconds > 0 ? seconds : kNoProgressSeconds; }
-
-DownloadStatus DownloadToFile(const std::string& url, const std::string& targetPath, std::string& failure) {
-  failure.clear();
-  int errorNumber = 0;
-  std::FILE* target = OpenPrivateFileForWriting(targetPath, errorNumber);
-  if (!target) {
-    failure = "cannot write " + targetPath + ": " + std::strerror(errno);
-    return DownloadStatus::kNotWritten;
-  }
-  DownloadStatus status = Fetch(url, target, failure);
-  if (std::fclose(target) != 0 && status == DownloadStatus::kDone) {
-    failure = "writing " + targetPath + " failed: " + std::strerror(errno);
-    status = DownloadStatus::kNotWritten;
-  }
-  return status;
 }

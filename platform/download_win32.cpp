@@ -3,7 +3,7 @@
 // waits ignore wininet's time options, and its progress reports come too seldom to tell slow
 // from stalled), and it keeps every reply, session key and logbook included, in the user's
 // Internet cache. WinHTTP gives the status, a time limit on each wait, and no cache.
-#include "platform/download.h"
+#include "platform/fetch.h"
 
 #include <windows.h>
 #include <winhttp.h>
@@ -13,12 +13,9 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/files.h"
 #include "platform/wide_win32.h"
 
 namespace {
-
-int noProgressSeconds = kNoProgressSeconds;
 
 // Closes a WinHTTP handle when the download ends, however it ends.
 struct HttpHandle {
@@ -33,7 +30,7 @@ struct HttpHandle {
 
 std::string ReasonFor(DWORD error) {
   switch (error) {
-    case ERROR_WINHTTP_TIMEOUT: return "no progress for " + std::to_string(noProgressSeconds) + " seconds";
+    case ERROR_WINHTTP_TIMEOUT: return "no progress for " + std::to_string(NoProgressSeconds()) + " seconds";
     case ERROR_WINHTTP_NAME_NOT_RESOLVED: return "the server's name could not be resolved";
     case ERROR_WINHTTP_CANNOT_CONNECT: return "Failed to connect to the server";
     case ERROR_WINHTTP_CONNECTION_ERROR: return "the connection broke off";
@@ -102,7 +99,9 @@ HINTERNET OpenSession() {
   return WinHttpOpen(agent.c_str(), WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0);
 }
 
-DownloadStatus Fetch(const std::string& url, std::FILE* target, std::string& failure) {
+}  // namespace
+
+DownloadStatus FetchToFile(const std::string& url, std::FILE* target, std::string& failure) {
   UrlParts parts;
   if (!SplitUrl(url, parts)) {
     failure = Failure(GetLastError());
@@ -119,7 +118,7 @@ DownloadStatus Fetch(const std::string& url, std::FILE* target, std::string& fai
     return DownloadStatus::kUnreachable;
   }
   // No limit on the whole download: only on resolving, connecting and each wait for data.
-  int limit = noProgressSeconds * 1000;
+  int limit = NoProgressSeconds() * 1000;
   WinHttpSetTimeouts(request.handle, limit, limit, limit, limit);
   if (!WinHttpSendRequest(request.handle, WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0) ||
       !WinHttpReceiveResponse(request.handle, nullptr)) {
@@ -131,26 +130,6 @@ DownloadStatus Fetch(const std::string& url, std::FILE* target, std::string& fai
   if (status == DownloadStatus::kDone && code >= 400) {
     failure = "the server answered HTTP " + std::to_string(code);
     return DownloadStatus::kHttpError;
-  }
-  return status;
-}
-
-}  // namespace
-
-void SetNoProgressSeconds(int seconds) { noProgressSeconds = seconds > 0 ? seconds : kNoProgressSeconds; }
-
-DownloadStatus DownloadToFile(const std::string& url, const std::string& targetPath, std::string& failure) {
-  failure.clear();
-  int errorNumber = 0;
-  std::FILE* target = OpenPrivateFileForWriting(targetPath, errorNumber);
-  if (!target) {
-    failure = "cannot write " + targetPath + ": " + std::strerror(errno);
-    return DownloadStatus::kNotWritten;
-  }
-  DownloadStatus status = Fetch(url, target, failure);
-  if (std::fclose(target) != 0 && status == DownloadStatus::kDone) {
-    failure = "writing " + targetPath + " failed: " + std::strerror(errno);
-    status = DownloadStatus::kNotWritten;
   }
   return status;
 }

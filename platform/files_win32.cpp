@@ -155,9 +155,12 @@ FileIdentity OpenFileIdentity(std::FILE* file) {
 std::FILE* OpenPrivateFileForWriting(const std::string& path, int& errorNumber) {
   errorNumber = 0;
   std::wstring widePath = WideFromUtf8(path);
-  SECURITY_ATTRIBUTES attributes{sizeof attributes, ThePrivateAccess().descriptor, FALSE};
-  HANDLE handle = CreateFileW(widePath.c_str(), GENERIC_WRITE, kWriterSharing, &attributes, CREATE_NEW,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  auto createNew = [&widePath] {
+    SECURITY_ATTRIBUTES attributes{sizeof attributes, ThePrivateAccess().descriptor, FALSE};
+    return CreateFileW(widePath.c_str(), GENERIC_WRITE, kWriterSharing, &attributes, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                       nullptr);
+  };
+  HANDLE handle = createNew();
   if (handle == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_EXISTS) {
     // Our own file from before is emptied, not replaced: another program (the demo's feed, a
     // virus scanner) may be reading it, and Windows lets no one remove a file held open.
@@ -165,8 +168,7 @@ std::FILE* OpenPrivateFileForWriting(const std::string& path, int& errorNumber) 
       handle = CreateFileW(widePath.c_str(), GENERIC_WRITE, kWriterSharing, nullptr, TRUNCATE_EXISTING,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
     } else if (DeleteFileW(widePath.c_str())) {  // someone else's, or a link: made anew for us
-      handle = CreateFileW(widePath.c_str(), GENERIC_WRITE, kWriterSharing, &attributes, CREATE_NEW,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
+      handle = createNew();
     }
   }
   return StreamFor(handle, _O_WRONLY, "wb", errorNumber);

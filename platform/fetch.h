@@ -1,0 +1,12 @@
+// What each platform's download file supplies to the shared DownloadToFile (platform only).
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+#include "platform/download.h"
+
+// Fetches url into the open target; failure says what went wrong. Connecting and every wait
+// for data are limited to NoProgressSeconds(), the whole download is not.
+DownloadStatus FetchToFile(const std::string& url, std::FILE* target, std::string& failure);
+int NoProgressSeconds();
