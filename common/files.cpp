@@ -218,19 +218,29 @@ int64_t FileSize(TextFile& file) {
   return OpenFileSize(file.handle);
 }
 
+namespace {
+constexpr int64_t kMarkBytes = 64;
+}
+
 FileMark MarkOf(TextFile& file, int64_t size) {
-  constexpr int64_t kHeadBytes = 64;
   FileMark mark;
   if (!IsOpen(file)) return mark;
   mark.identity = OpenFileIdentity(file.handle);
-  ReadOpenFileAt(file.handle, 0, std::min(size, kHeadBytes), mark.head);
+  mark.size = size;
+  ReadOpenFileAt(file.handle, 0, std::min(size, kMarkBytes), mark.head);
+  int64_t tailStart = std::max<int64_t>(0, size - kMarkBytes);
+  ReadOpenFileAt(file.handle, tailStart, size - tailStart, mark.tail);
   return mark;
 }
 
-bool OnlyGrew(const FileMark& before, const FileMark& now, int64_t size, int64_t position) {
+bool OnlyGrew(const FileMark& before, TextFile& file, const FileMark& now) {
   size_t common = std::min(before.head.size(), now.head.size());
-  return before.identity.known && now.identity == before.identity && size >= position &&
-         before.head.compare(0, common, now.head, 0, common) == 0;
+  if (!before.identity.known || now.identity != before.identity || now.size < before.size ||
+      before.head.compare(0, common, now.head, 0, common) != 0)
+    return false;
+  std::string oldEnd;
+  int64_t tailSize = static_cast<int64_t>(before.tail.size());
+  return ReadOpenFileAt(file.handle, before.size - tailSize, tailSize, oldEnd) && oldEnd == before.tail;
 }
 
 bool SetReadPosition(TextFile& file, int64_t position) {

@@ -11,13 +11,29 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "common/text.h"
 #include "platform/files.h"
 
+// An open file closes itself; CloseFile stays for the places that must see the close succeed.
 struct TextFile {
   std::FILE* handle = nullptr;
   int error = 0;  // run-time error number of the last failure, 0 when none
+
+  TextFile() = default;
+  TextFile(TextFile&& other) noexcept : handle(std::exchange(other.handle, nullptr)), error(other.error) {}
+  TextFile& operator=(TextFile&& other) noexcept {
+    if (this != &other) {
+      if (handle) std::fclose(handle);
+      handle = std::exchange(other.handle, nullptr);
+      error = other.error;
+    }
+    return *this;
+  }
+  ~TextFile() {
+    if (handle) std::fclose(handle);
+  }
 };
 
 bool OpenForReading(TextFile& file, const std::string& path, FileShare share);
@@ -54,22 +70,25 @@ std::string QuotedWhereNeeded(const std::string& text);
 
 // Calls visit(line, endOffset) for every line from the read position on, read in large blocks:
 // the lines ReadLine would give, in order (a line ends at CR, CR LF or a lone LF; Ctrl-Z ends
-// the file). endOffset is the file offset just past the line's end, or -1 for a last line
-// that has no end yet. The line's bytes live only during the call.
+// the file). endOffset is the file offset just past the line's end (a Ctrl-Z's place for the
+// line it cut), or -1 for a last line that has no end yet. The line's bytes live only during the call.
 template <typename Visit>
 void ForEachLine(TextFile& file, Visit&& visit);
 
 int64_t FileSize(TextFile& file);
 
-// A file followed from one read to the next: which file it was and how it began, to tell a
-// file that only grew from one erased, replaced or rewritten meanwhile.
+// A file followed from one read to the next: which file it was, how it began and how it ended,
+// to tell a file that only grew from one erased, replaced or rewritten meanwhile (a log editor
+// keeps the name, the inode and WSJT-X's header, and inserts contacts before the old end).
 struct FileMark {
   FileIdentity identity;  // unknown before the first look
   std::string head;       // its first bytes
+  int64_t size = 0;
+  std::string tail;       // its last bytes
 };
 FileMark MarkOf(TextFile& file, int64_t size);
-// True when now is the file before was, at least `position` bytes long and beginning as it did.
-bool OnlyGrew(const FileMark& before, const FileMark& now, int64_t size, int64_t position);
+// True when file, marked now, is the file before was, still beginning and ending as it did.
+bool OnlyGrew(const FileMark& before, TextFile& file, const FileMark& now);
 // Position of the next byte read, counted from 1.
 bool SetReadPosition(TextFile& file, int64_t position);
 // Bytes before the next one read (the offset from 0 of the next byte).
@@ -115,7 +134,8 @@ void ForEachLine(TextFile& file, Visit&& visit) {
   size_t blockSize = static_cast<size_t>(std::clamp<int64_t>(left, 4096, 1 << 20));
   std::unique_ptr<char[]> block(new char[blockSize]);
   std::string data;  // what is not split yet
-  for (bool ended = false; !ended;) {
+  bool ended = false;
+  while (!ended) {
     size_t count = std::fread(block.get(), 1, blockSize, file.handle);
     if (count == 0) break;
     if (const void* ctrlZ = std::memchr(block.get(), 26, count)) {
@@ -130,5 +150,7 @@ void ForEachLine(TextFile& file, Visit&& visit) {
       data.erase(0, SplitLines(splitter, data, visit));
     }
   }
-  if (!data.empty()) visit(std::string_view(data), int64_t{-1});
+  if (data.empty()) return;
+  // A line cut by a Ctrl-Z is finished: nothing after it counts.
+  visit(std::string_view(data), ended ? splitter.offset + static_cast<int64_t>(data.size()) : int64_t{-1});
 }

@@ -1,4 +1,5 @@
 // Fuzzes the decode parser: any bytes in ALL.TXT, read from any saved position.
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdint>
@@ -9,7 +10,9 @@
 #include "monitor/globals.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static const std::string path = "/tmp/dxvane-fuzz-ALL-" + std::to_string(getpid()) + ".TXT";
+  // A folder of its own: the parser follows the newest decode file of its folder.
+  static const std::string folder = "/tmp/dxvane-fuzz-" + std::to_string(getpid());
+  static const std::string path = (mkdir(folder.c_str(), 0700), folder + "/ALL.TXT");
   if (std::FILE* file = std::fopen(path.c_str(), "wb")) {
     std::fwrite(data, 1, size, file);
     std::fclose(file);

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <functional>
 
 #include "common/text.h"
@@ -41,19 +43,20 @@ class DecodesTest : public ::testing::Test {
 
 }  // namespace
 
-TEST(ExtractCallsign, SkipsShortDirectionWords) {
+TEST(ExtractCallsign, TakesTheFirstWordShapedLikeACall) {
   auto call = [](const std::string& message) {
     std::string callsign = "old";
     ExtractCallsign(Decode(message), callsign);
     return callsign;
   };
-  EXPECT_EQ(call("CQ W1ABC FN42"), "W1ABC");
-  EXPECT_EQ(call("CQ DX W1ABC FN42"), "W1ABC");
-  EXPECT_EQ(call("CQ POTA W1ABC FN42"), "POTA");
-  EXPECT_EQ(call("CQ K1A FN42"), "FN42");
-  EXPECT_EQ(call("CQ DX K1A FN42"), "K1AFN42");
+  for (const char* direction : {"", "DX ", "POTA ", "SOTA ", "WWFF ", "TEST ", "FD ", "NA ", "290 "})
+    EXPECT_EQ(call(std::string("CQ ") + direction + "W1ABC FN42"), "W1ABC") << direction;
+  EXPECT_EQ(call("CQ K2A FN20"), "K2A");  // 1x1 special-event calls
+  EXPECT_EQ(call("CQ DX K2A FN20"), "K2A");
   EXPECT_EQ(call("CQ W1ABC"), "W1ABC");
   EXPECT_EQ(call("CQ W1ABC/P FN42"), "W1ABC/P");
+  EXPECT_EQ(call("CQ VE3/K1ABC"), "VE3/K1ABC");
+  EXPECT_EQ(call("CQ POTA FN42"), "");  // a grid is no call
   EXPECT_EQ(call("CQ"), "");
 }
 
@@ -65,6 +68,7 @@ TEST_F(DecodesTest, FindsCqCallersAndCountsThem) {
   ASSERT_EQ(poll.calls.count, 2);
   EXPECT_EQ(poll.Call(1), "W1ABC");
   EXPECT_EQ(poll.calls.entry[1].kind, CallerKind::kCq);
+  EXPECT_EQ(poll.calls.entry[1].grid, "FN42");
   EXPECT_EQ(poll.Call(2), "JA1ABC");
   EXPECT_EQ(poll.total, 2);
   EXPECT_EQ(poll.period, 2);
@@ -126,15 +130,42 @@ TEST_F(DecodesTest, RealTrafficGivesTheRightCallers) {
   }
 }
 
-TEST_F(DecodesTest, TheOperatorsCallIsAPlainSubstring) {
+// An operator with a short call: his call is a whole word, never part of another.
+TEST_F(DecodesTest, TheOperatorsCallIsAWholeWord) {
+  struct Row {
+    const char* grid;
+    const char* message;
+    const char* call;  // "" for no caller
+    CallerKind kind;
+  };
+  const Row rows[] = {
+      {"FN42", "CQ K1ABC FN42", "K1ABC", CallerKind::kCq},
+      {"FN42", "K2XX K1ABC -10", "", CallerKind::kNone},  // a contact between others
+      {"FN42", "K2XX K1ABC R-10", "", CallerKind::kNone},
+      {"FN42", "K1AB K1ABC FN42", "K1ABC", CallerKind::kCallingMe},
+      {"FN42", "K1AB JA1XYZ PM73", "JA1XYZ", CallerKind::kCallingMe},  // a grid ending in 73 is no sign-off
+      {"FN42", "K1AB JA1XYZ RR73", "", CallerKind::kNone},
+      {"FN42", "K1AB K1ABC -10", "K1ABC", CallerKind::kCallingMe},
+      {"FN42", "K1ABC K1AB FN42", "", CallerKind::kNone},  // the operator's own answer
+      {"", "K1ABC K1AB FN42", "", CallerKind::kNone},
+      {"", "K1AB K1ABC FN31", "K1ABC", CallerKind::kCallingMe},  // no grid setting drops nothing more
+      {"FN42", "K1AB TNX QSO", "", CallerKind::kNone},  // free text
+      {"FN42", "TNX K1AB 73 GL", "", CallerKind::kNone},
+  };
   glb_QRZAccountName = "K1AB";
-  WriteFile("ALL.TXT", Decode("CQ K1ABC FN42") + "\n");
-  Poll poll;
-  poll.Run();
-  EXPECT_EQ(poll.calls.count, 0);  // "CQ K1AB" is the operator's own CQ
-  glb_QRZAccountName = "k1xyz";    // lower case matches nothing in decode lines
+  for (const Row& row : rows) {
+    glb_MyGrid = row.grid;
+    WriteFile("ALL.TXT", Decode(row.message) + "\n");
+    Poll poll;
+    poll.Run();
+    EXPECT_EQ(poll.calls.count, *row.call ? 1 : 0) << row.message;
+    EXPECT_EQ(poll.Call(1), row.call) << row.message;
+    EXPECT_EQ(poll.calls.entry[1].kind, row.kind) << row.message;
+    EXPECT_EQ(poll.total, row.kind == CallerKind::kCq ? 1 : 0) << row.message;
+  }
+  glb_QRZAccountName = "k1xyz";  // lower case matches nothing in decode lines
   WriteFile("ALL.TXT", Decode("K1XYZ W1ABC -12") + "\n");
-  poll.position = 0;
+  Poll poll;
   poll.Run();
   EXPECT_EQ(poll.calls.count, 0);
 }
@@ -143,7 +174,7 @@ TEST_F(DecodesTest, ReadsOnlyWhatWasAppendedSinceTheLastPoll) {
   for (const char* end : {"\r\n", "\n"}) {
     WriteFile("ALL.TXT", Decode("CQ OLD1 FN42") + end);
     Poll poll;
-    poll.position = static_cast<int64_t>(ReadFileBytes("ALL.TXT").size());
+    NoteDecodeFileEnd("ALL.TXT", poll.position, poll.track);
     poll.Run();
     EXPECT_EQ(poll.calls.count, 0);
     EXPECT_EQ(poll.stamp, "");
@@ -200,22 +231,61 @@ TEST_F(DecodesTest, AnErasedOrReplacedFileIsReadFromItsStart) {
   }
 }
 
-TEST_F(DecodesTest, AFileThatGoesAwayIsWaitedForAndReadWholeWhenBack) {
+TEST_F(DecodesTest, AFileThatIsNotThereIsWaitedForAndReadWholeWhenItIs) {
+  for (bool everThere : {true, false}) {  // erased by WSJT-X, or not made yet on a new install
+    if (everThere) WriteFile("ALL.TXT", Decode("CQ OLD1 FN42") + "\n");
+    Poll poll;
+    NoteDecodeFileEnd("ALL.TXT", poll.position, poll.track);
+    RemoveFile("ALL.TXT");
+    poll.Run();
+    EXPECT_EQ(poll.error, "");
+    EXPECT_TRUE(poll.track.waiting);
+    EXPECT_EQ(poll.track.notice, "Waiting for ALL.TXT");
+    EXPECT_EQ(TheConsole().keyWaits, 0);
+    poll.Run();
+    EXPECT_TRUE(poll.track.waiting);
+    WriteFile("ALL.TXT", Decode("CQ NEW1 FN42") + "\n");
+    poll.Run();
+    EXPECT_FALSE(poll.track.waiting);
+    ASSERT_EQ(poll.calls.count, 1);
+    EXPECT_EQ(poll.Call(1), "NEW1");
+  }
+}
+
+// The decoder appends a line just before the file is renamed away and a new one started.
+TEST_F(DecodesTest, ARotatedFileKeepsItsLastLines) {
   WriteFile("ALL.TXT", Decode("CQ OLD1 FN42") + "\n");
   Poll poll;
   NoteDecodeFileEnd("ALL.TXT", poll.position, poll.track);
-  RemoveFile("ALL.TXT");
-  poll.Run();
-  EXPECT_EQ(poll.error, "");
-  EXPECT_TRUE(poll.track.waiting);
-  EXPECT_EQ(TheConsole().keyWaits, 0);
-  poll.Run();
-  EXPECT_TRUE(poll.track.waiting);
+  AppendFile("ALL.TXT", Decode("CQ LAST1 FN42") + "\n" + Decode("CQ LAST2 FN42"));
+  ReplaceFile("ALL.TXT", "ALL.TXT.1");
   WriteFile("ALL.TXT", Decode("CQ NEW1 FN42") + "\n");
   poll.Run();
-  EXPECT_FALSE(poll.track.waiting);
+  ASSERT_EQ(poll.calls.count, 3);
+  EXPECT_EQ(poll.Call(1), "LAST1");
+  EXPECT_EQ(poll.Call(2), "LAST2");
+  EXPECT_EQ(poll.Call(3), "NEW1");
+}
+
+// WSJT-X 2.7 and later can write 2026-ALL.TXT or 2026-12-ALL.TXT instead of ALL.TXT.
+TEST_F(DecodesTest, FollowsTheNewestYearlyOrMonthlyFile) {
+  auto writeAged = [](const std::string& name, const std::string& bytes, int age) {
+    WriteFile(name, bytes);
+    std::filesystem::last_write_time(name, std::filesystem::file_time_type::clock::now() - std::chrono::hours(age));
+  };
+  writeAged("ALL.TXT", Decode("CQ OLD1 FN42") + "\n", 48);
+  writeAged("2026-11-ALL.TXT", Decode("CQ NOV1 FN42") + "\n", 2);
+  writeAged("2026-ALL.TX", Decode("CQ NOT1 FN42") + "\n", 0);
+  Poll poll;
+  NoteDecodeFileEnd("ALL.TXT", poll.position, poll.track);
+  AppendFile("2026-11-ALL.TXT", Decode("CQ NOV2 FN42") + "\n");
+  poll.Run();
   ASSERT_EQ(poll.calls.count, 1);
-  EXPECT_EQ(poll.Call(1), "NEW1");
+  EXPECT_EQ(poll.Call(1), "NOV2");
+  writeAged("2026-12-ALL.TXT", Decode("CQ DEC1 FN42") + "\n", 0);  // the turn of the month
+  poll.Run();
+  ASSERT_EQ(poll.calls.count, 1);
+  EXPECT_EQ(poll.Call(1), "DEC1");
 }
 
 TEST_F(DecodesTest, APollReadsAtMostTheNewestMegabyte) {
@@ -237,22 +307,31 @@ TEST_F(DecodesTest, ABandChangeClearsTheScreen) {
   poll.Run();
   EXPECT_EQ(poll.frequency, "7.074");
   EXPECT_EQ(ScreenRowText(1).substr(0, 10), std::string(10, ' '));
+  for (const char* frequency : {"144.174", "1296.174", "10368.100"}) {
+    AppendFile("ALL.TXT", Decode("CQ W1ABC FN42", frequency) + "\n");
+    poll.Run();
+    EXPECT_EQ(poll.frequency, frequency);
+  }
 }
 
-TEST_F(DecodesTest, KeepsTheFirst36CallersAndCountsOnlyThose) {
+// A busy band: the stations calling the operator are never lost behind the CQs.
+TEST_F(DecodesTest, ABusyPeriodKeepsItsCallersFirstAndCountsTheCqsKept) {
   std::string lines;
-  for (int i = 0; i < 100; ++i) lines += Decode("CQ W" + std::to_string(1000 + i) + " FN42") + "\n";
-  WriteFile("ALL.TXT", lines);
+  for (int i = 0; i < 40; ++i) lines += Decode("CQ W" + std::to_string(1000 + i) + " FN42") + "\n";
+  WriteFile("ALL.TXT", lines + Decode("K1XYZ JA1ABC -10") + "\n");
   Poll poll;
   poll.Run();
-  EXPECT_EQ(poll.calls.count, 36);
-  EXPECT_EQ(poll.Call(36), "W1035");
-  EXPECT_EQ(poll.total, 36);
+  ASSERT_EQ(poll.calls.count, kCallTableSize);
+  EXPECT_EQ(poll.Call(1), "JA1ABC");
+  EXPECT_EQ(poll.calls.entry[1].kind, CallerKind::kCallingMe);
+  EXPECT_EQ(poll.Call(2), "W1000");
+  EXPECT_EQ(poll.Call(kCallTableSize), "W" + std::to_string(1000 + kCallTableSize - 2));
+  EXPECT_EQ(poll.total, kCallTableSize - 1);
 }
 
 TEST_F(DecodesTest, SurvivesShortAndOddLines) {
   WriteFile("ALL.TXT", "x\n\n,,\n" + Decode("CQ") + "\n" + std::string(48, ' ') + "CQ\n" + Decode("CQ <...> FN42") + "\n" +
-                           Decode("CQ W1ABC FN42") + "\n");
+                           std::string(300, '\0') + Decode("CQ W1ABC FN42") + "\n");
   Poll poll;
   poll.Run();
   ASSERT_EQ(poll.calls.count, 1);
@@ -271,13 +350,11 @@ TEST_F(DecodesTest, ACtrlZDoesNotStopTheReading) {
   EXPECT_EQ(poll.Call(1), "CC1CC");
 }
 
-TEST_F(DecodesTest, AMissingFileIsReportedUntilAKey) {
+TEST_F(DecodesTest, AMissingFolderIsReportedUntilAKey) {
   Poll poll;
-  poll.Run();
-  EXPECT_EQ(poll.error, " 53 File not found");
-  EXPECT_EQ(ScreenRowText(1).substr(0, 27), " 53 File not found ALL.TXT ");
-  EXPECT_EQ(ScreenRowText(2).substr(0, 25), "Press Any Key to Continue");
-  EXPECT_EQ(TheConsole().keyWaits, 1);
   poll.Run("nofolder/ALL.TXT");
   EXPECT_EQ(poll.error, " 76 Path not found");
+  EXPECT_EQ(ScreenRowText(1).substr(0, 36), " 76 Path not found nofolder/ALL.TXT ");
+  EXPECT_EQ(ScreenRowText(2).substr(0, 25), "Press Any Key to Continue");
+  EXPECT_EQ(TheConsole().keyWaits, 1);
 }

@@ -1,6 +1,9 @@
 // The monitoring loop and its screen.
 #include "monitor/loop.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "common/text.h"
 #include "common/unicode.h"
 #include "monitor/clock.h"
@@ -20,6 +23,8 @@ constexpr int kNoticeRow = 43;
 constexpr int kProgressColumn = 44;
 constexpr int kCounterColumn = 60;
 constexpr char kShadeBlock = static_cast<char>(177);
+const char* const kDxAlertSound = "DXAlert.wav";
+const char* const kStationAlertSound = "StationAlert.wav";
 const char* kHeader =
     "  Call       Name                       City/Country                                     DXCC  State  Bearing "
     "     Distance    CQ's   ";
@@ -48,8 +53,8 @@ RowLook LookOf(const std::string& row, bool isNew, const MonitorState& state) {
   if (code == kWorkedBefore) look = {kBlack, kLightGreen};
   if (code == kHomeOrNotFound) look = {kBlack, kWhite};
   if (code == kConfirmedDx) look = {kRed, kWhite};
-  if (code == kUnconfirmedDx) look = {kYellow, kRed, isNew && state.dxAlertEnabled > 0 ? "DXAlert.wav" : nullptr};
-  if (code == kCallingMe) look = {kBlack, kLightRed, isNew && state.stationAlertEnabled > 0 ? "StationAlert.wav" : nullptr};
+  if (code == kUnconfirmedDx) look = {kYellow, kRed, isNew && state.dxAlertEnabled > 0 ? kDxAlertSound : nullptr};
+  if (code == kCallingMe) look = {kBlack, kLightRed, isNew && state.stationAlertEnabled > 0 ? kStationAlertSound : nullptr};
   if (Contains(row, "Not Found")) look = {kBlack, kLightGrey, look.sound};
   if (code == kLookupFailed) look = {kBlack, kLightGrey};
   return look;
@@ -66,16 +71,21 @@ void FindNewRowsEnd(MonitorState& state) {
 }
 
 void DrawRows(MonitorState& state) {
+  std::vector<const char*> sounds;
   for (int r = 1; r <= kShownRows; ++r) {
     const std::string& row = state.rows[r];
     RowLook look = LookOf(row, r < state.newRowsEnd, state);
     ConsoleLocate(r + 1, 1);
     ConsoleSetColour(look.foreground, look.background);
-    // A later sound cuts off one still playing.
-    if (look.sound && FileExists(look.sound)) PlaySoundFile(look.sound);
+    if (look.sound) sounds.push_back(look.sound);
     ConsolePrintText(FirstCharacters(row, kRowTextWidth) + "  ");
     ConsoleSetColour(kBlack, kWhite);
   }
+  // A later sound cuts off one still playing: a station calling the operator, drawn on top of
+  // the period's rows, sounds after the DX below it so that it is heard.
+  std::stable_partition(sounds.begin(), sounds.end(), [](const char* sound) { return sound != kStationAlertSound; });
+  for (const char* sound : sounds)
+    if (FileExists(sound)) PlaySoundFile(sound);
 }
 
 void PrintAt(int row, int column, const std::string& text) {
@@ -107,7 +117,7 @@ void DrawStatistics(MonitorState& state) {
   PrintAt(41, 60, "Cache Lookups: " + NumberPrintText(state.totalCQs - state.qrzLookups));
   PrintAt(42, 2, "Running 5 minute avg CQ's per/min: " + FiveMinuteAverage(state));
   // WSJT-X erases ALL.TXT from its menu and makes it anew with its next decode.
-  if (state.allTxtTrack.waiting) PrintAt(kNoticeRow, 2, "Waiting for ALL.TXT");
+  if (state.allTxtTrack.waiting) PrintAt(kNoticeRow, 2, state.allTxtTrack.notice);
 }
 
 void DrawLegendCell(int row, int column, int foreground, int background, const std::string& text) {

@@ -153,9 +153,9 @@ TEST_F(MonitorTest, AWrongPasswordOrAMissingWsjtxLogEndsTheStart) {
   EXPECT_FALSE(Start());
   EXPECT_EQ(state.errorText, "Username/password incorrect");
   WriteConfig("EN34", "1");
-  RemoveFile("WSJT-X/WSJTX_log.adi");
+  SetEnvironmentValue("LOCALAPPDATA", folder.File("nowhere"));  // a wrong folder
   EXPECT_FALSE(Start());
-  EXPECT_EQ(state.errorText, " 53 File not foundREADWSJT");
+  EXPECT_EQ(state.errorText, " 76 Path not foundREADWSJT");
   // The refused session paused 1,000 seconds before the second start.
   EXPECT_EQ(Terminate(), "Program terminated at 03-08-2021 12:51:38");
   EXPECT_EQ(ScreenRowText(1).substr(0, 41), "Program terminated at 03-08-2021 12:51:38");
@@ -219,7 +219,8 @@ TEST_F(MonitorTest, RowsAboveTheSecondSeparatorAreNewAndSound) {
   AppendDecodes(Decode("CQ PY2XB GG66") + Decode("N0VANE K2LYV FN32") + Decode("CQ JH3PRR PM74"));
   ASSERT_TRUE(PollPeriod(state));
   EXPECT_EQ(state.newRowsEnd, 5);
-  EXPECT_EQ(PlayedSounds(), (std::vector<std::string>{"StationAlert.wav", "DXAlert.wav"}));
+  // The station calling the operator is heard last: a later sound cuts off an earlier one.
+  EXPECT_EQ(PlayedSounds(), (std::vector<std::string>{"DXAlert.wav", "StationAlert.wav"}));
   PlayedSounds().clear();
   ASSERT_TRUE(PollPeriod(state));  // nothing new: a separator alone
   EXPECT_EQ(state.newRowsEnd, 2);
@@ -295,15 +296,16 @@ TEST_F(MonitorTest, ADecodeFileErasedWhileMonitoringIsWaitedFor) {
   EXPECT_EQ(ScreenRowText(43), std::string(kScreenColumns, ' '));
 }
 
-TEST_F(MonitorTest, AMissingDecodeFileEndsTheRun) {
-  RemoveFile("WSJT-X/ALL.TXT");  // a wrong folder: never there
+TEST_F(MonitorTest, AMissingDecodeFolderEndsTheRun) {
+  RemoveFile("WSJT-X/ALL.TXT");
   ASSERT_TRUE(Start());
+  state.allTxtPath = JoinPath(folder.File("nowhere"), "ALL.TXT");  // a wrong folder: never there
   TheConsole().typedAhead = {"x"};  // typed while monitoring: must not dismiss the message
   bool waitedForANewKey = false;
   TheConsole().onKeyWait = [&] { waitedForANewKey = true; };
   EXPECT_FALSE(PollPeriod(state));
   EXPECT_TRUE(waitedForANewKey);
-  EXPECT_NE(TheConsole().transcript.find(" 53 File not found " + JoinPath(folder.File("WSJT-X"), "ALL.TXT") + "\nPress Any Key to Continue\n"),
+  EXPECT_NE(TheConsole().transcript.find(" 76 Path not found " + state.allTxtPath + "\nPress Any Key to Continue\n"),
             std::string::npos);
   EXPECT_EQ(Terminate(), "Program terminated at 03-08-2021 12:35:00");
 }

@@ -100,9 +100,13 @@ std::string SeparatorRow(const std::string& stamp, const std::string& dialFreque
 void RenderRows(const CallTable& callTable, ScreenRows& screenRows, const LookupCache& lookupCache,
                 const ConfirmedList& confirmedList, const WorkedList& workedList, std::string& lastDecodeStamp,
                 const std::string& dialFrequency) {
-  for (int i = 1; i <= callTable.count; ++i) {
-    std::string row = RowOfCaller(callTable.entry[i], lookupCache, confirmedList, workedList);
-    if (!TrimBlanks(row.substr(0, kRowTextWidth)).empty()) PushRow(screenRows, row);
+  // Stations calling the operator end on top of the period's rows, the CQs below them.
+  for (CallerKind kind : {CallerKind::kCq, CallerKind::kCallingMe}) {
+    for (int i = 1; i <= callTable.count; ++i) {
+      if (callTable.entry[i].kind != kind) continue;
+      std::string row = RowOfCaller(callTable.entry[i], lookupCache, confirmedList, workedList);
+      if (!TrimBlanks(row.substr(0, kRowTextWidth)).empty()) PushRow(screenRows, row);
+    }
   }
   if (lastDecodeStamp.empty()) lastDecodeStamp = std::string(13, ' ');
   PushRow(screenRows, SeparatorRow(lastDecodeStamp, dialFrequency));

@@ -108,9 +108,9 @@ TEST(RenderRows, PutsTheBatchUnderANewSeparator) {
   cache.entry[2] = Station("JA1ABC", "339");
   CallTable calls;
   calls.count = 3;
-  calls.entry[1] = {"W1ABC", CallerKind::kCq};
-  calls.entry[2] = {"JA1ABC", CallerKind::kCallingMe};
-  calls.entry[3] = {"UNKNOWN", CallerKind::kCq};  // no slot: no row
+  calls.entry[1] = {"JA1ABC", CallerKind::kCallingMe, ""};  // on top of the CQs, wherever it stands
+  calls.entry[2] = {"W1ABC", CallerKind::kCq, ""};
+  calls.entry[3] = {"UNKNOWN", CallerKind::kCq, ""};  // no slot: no row
   ScreenRows rows;
   rows[1] = "previous separator";
   std::string stamp = "210308_123045";
@@ -139,7 +139,7 @@ TEST(RenderRows, ACallInTwoSlotsMakesOneRowOfTwoSegments) {
   cache.entry[9] = Station("W1ABC", "339");
   CallTable calls;
   calls.count = 1;
-  calls.entry[1] = {"W1ABC", CallerKind::kCq};
+  calls.entry[1] = {"W1ABC", CallerKind::kCq, ""};
   ScreenRows rows;
   std::string stamp = "210308_123045";
   RenderRows(calls, rows, cache, {}, {}, stamp, "14.074");

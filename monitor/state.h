@@ -9,10 +9,11 @@
 
 #include "common/files.h"
 
-inline constexpr int kCallTableSize = 36;   // the screen shows no more callers than this
 inline constexpr int kCacheSize = 256;
 inline constexpr int kScreenRowCount = 38;
 inline constexpr int kShownRows = 36;
+// The screen shows no more callers of one period than this: its separator takes a row too.
+inline constexpr int kCallTableSize = kShownRows - 1;
 inline constexpr int kRateHistorySize = 20;
 
 enum class CallerKind { kNone, kCq, kCallingMe };
@@ -20,9 +21,10 @@ enum class CallerKind { kNone, kCq, kCallingMe };
 struct CallEntry {
   std::string call;
   CallerKind kind = CallerKind::kNone;
+  std::string grid;  // the grid square the caller sent with its call, when it sent one
 };
 
-// The callers of one poll, entries 1 to count.
+// The callers of one poll, entries 1 to count: those calling the operator first, then the CQs.
 struct CallTable {
   int count = 0;
   std::array<CallEntry, kCallTableSize + 1> entry;
@@ -62,10 +64,14 @@ struct WorkedList {
 // DXCC entities with a confirmed contact, unique, in order of first appearance.
 using ConfirmedList = std::vector<int32_t>;
 
-// What the decode parser keeps of ALL.TXT besides the position, to notice it erased or replaced.
+// What the decode parser keeps of the decode file besides the position. The file stays open
+// from one poll to the next, so that the last lines of one renamed away are still read.
 struct DecodeFileTrack {
-  FileMark mark;         // the file last read
-  bool waiting = false;  // it went away after being read: treated as empty until it is back
+  TextFile file;
+  std::string path;      // the name it was opened by: ALL.TXT, or a yearly or monthly file
+  FileMark mark;         // the file as last read
+  bool waiting = false;  // there is no decode file to read: treated as empty until there is
+  std::string notice;    // what the status row says meanwhile
 };
 
 // What the worked list's reloads keep of WSJT-X's log: a log that only grew is read from here.

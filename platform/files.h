@@ -4,14 +4,16 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 enum class FileShare {
   kExclusive,   // nobody else opens it meanwhile (where the platform can say so)
   kReadWrite,   // another program keeps appending while we read
 };
 
-// Opens an existing file for reading. On failure returns null and sets errorNumber
-// (53 missing file, 76 missing folder, 70 refused or locked).
+// Opens an existing plain file for reading, never waiting on what stands there. On failure
+// returns null and sets errorNumber (53 missing file, 76 missing folder, 70 refused or locked
+// or a folder, 75 a FIFO, a device or anything else that is not a plain file).
 std::FILE* OpenExistingForReading(const std::string& path, FileShare share, int& errorNumber);
 // Creates or empties a file for writing. ownerOnly: readable by the owner alone where the
 // platform has such a thing, and never written through a symbolic link.
@@ -56,3 +58,14 @@ bool FileExists(const std::string& path);
 bool IsOwnerOnlyFile(const std::string& path);
 // name in folder; when no file has that exact name, one whose name differs only in case.
 std::string FindFileIgnoringCase(const std::string& folder, const std::string& name);
+// What stands at path when it is there but is not a plain file ("a FIFO", "a device", "a
+// folder", "a socket"); empty for a plain file or nothing.
+std::string OddFileKindOf(const std::string& path);
+bool FolderExists(const std::string& path);
+// A plain file of a folder as its listing gives it.
+struct FolderEntry {
+  std::string name;
+  int64_t modified = 0;  // last written, in nanoseconds from the platform's epoch
+};
+// The plain files of a folder; empty when it cannot be read.
+std::vector<FolderEntry> FilesInFolder(const std::string& folder);

@@ -50,13 +50,15 @@ std::FILE* StreamFor(int fd, const char* mode, const std::string& path, int& err
 
 std::FILE* OpenExistingForReading(const std::string& path, FileShare, int& errorNumber) {
   errorNumber = 0;
-  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Without O_NONBLOCK a FIFO in the file's place would hold us in open() until a writer came.
+  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   struct stat info;
-  if (fd >= 0 && (fstat(fd, &info) != 0 || S_ISDIR(info.st_mode))) {
+  if (fd >= 0 && (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))) {
     close(fd);
-    errorNumber = 70;
+    errorNumber = S_ISDIR(info.st_mode) ? 70 : 75;
     return nullptr;
   }
+  if (fd >= 0) fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
   return StreamFor(fd, "rb", path, errorNumber);
 }
 
@@ -165,4 +167,40 @@ std::string FindFileIgnoringCase(const std::string& folder, const std::string& n
   }
   closedir(dir);
   return found;
+}
+
+std::string OddFileKindOf(const std::string& path) {
+  struct stat info;
+  if (stat(path.c_str(), &info) != 0 || S_ISREG(info.st_mode)) return "";
+  if (S_ISFIFO(info.st_mode)) return "a FIFO";
+  if (S_ISDIR(info.st_mode)) return "a folder";
+  if (S_ISSOCK(info.st_mode)) return "a socket";
+  return S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode) ? "a device" : "not a plain file";
+}
+
+bool FolderExists(const std::string& path) {
+  struct stat info;
+  return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+static int64_t ModifiedNanoseconds(const struct stat& info) {
+#ifdef __APPLE__
+  const timespec& when = info.st_mtimespec;
+#else
+  const timespec& when = info.st_mtim;
+#endif
+  return int64_t{when.tv_sec} * 1000000000 + when.tv_nsec;
+}
+
+std::vector<FolderEntry> FilesInFolder(const std::string& folder) {
+  std::vector<FolderEntry> files;
+  DIR* dir = opendir(folder.c_str());
+  if (!dir) return files;
+  while (dirent* entry = readdir(dir)) {
+    struct stat info;
+    if (stat((folder + "/" + entry->d_name).c_str(), &info) != 0 || !S_ISREG(info.st_mode)) continue;
+    files.push_back({entry->d_name, ModifiedNanoseconds(info)});
+  }
+  closedir(dir);
+  return files;
 }

@@ -69,3 +69,14 @@ TEST(PrivateFiles, AreNeverAnotherUsersFileOrALink) {
   stat("QRZ_Data.tmp", &info);
   EXPECT_EQ(info.st_uid, geteuid());
 }
+
+// A FIFO where ALL.TXT should be would hold a blocking open() until a writer came.
+TEST(OpenExistingForReading, AFifoIsRefusedAtOnceAndNamed) {
+  ScratchFolder folder;
+  ASSERT_EQ(mkfifo("ALL.TXT", 0600), 0);
+  int error = 0;
+  EXPECT_EQ(OpenExistingForReading("ALL.TXT", FileShare::kReadWrite, error), nullptr);
+  EXPECT_EQ(error, 75);
+  EXPECT_EQ(OddFileKindOf("ALL.TXT"), "a FIFO");
+  EXPECT_EQ(OddFileKindOf("missing"), "");
+}

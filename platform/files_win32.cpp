@@ -126,6 +126,12 @@ std::FILE* OpenExistingForReading(const std::string& path, FileShare share, int&
     if (handle != INVALID_HANDLE_VALUE || GetLastError() != ERROR_SHARING_VIOLATION) break;
     Sleep(20);
   }
+  // A pipe or a device in the file's place is not a file to follow.
+  if (handle != INVALID_HANDLE_VALUE && GetFileType(handle) != FILE_TYPE_DISK) {
+    CloseHandle(handle);
+    errorNumber = 75;
+    return nullptr;
+  }
   return StreamFor(handle, _O_RDONLY, "rb", errorNumber);
 }
 
@@ -258,4 +264,31 @@ bool IsOwnerOnlyFile(const std::string& path) {
 // The Windows file system ignores case already.
 std::string FindFileIgnoringCase(const std::string& folder, const std::string& name) {
   return folder + "\\" + name;
+}
+
+std::string OddFileKindOf(const std::string& path) {
+  DWORD attributes = GetFileAttributesW(WideFromUtf8(path).c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return "";
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return "a folder";
+  return attributes & FILE_ATTRIBUTE_DEVICE ? "a device" : "";
+}
+
+bool FolderExists(const std::string& path) {
+  DWORD attributes = GetFileAttributesW(WideFromUtf8(path).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::vector<FolderEntry> FilesInFolder(const std::string& folder) {
+  std::vector<FolderEntry> files;
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW(WideFromUtf8(folder + "\\*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return files;
+  do {
+    if (found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) continue;
+    // 100-nanosecond ticks since 1601.
+    int64_t ticks = (int64_t{found.ftLastWriteTime.dwHighDateTime} << 32) | found.ftLastWriteTime.dwLowDateTime;
+    files.push_back({Utf8FromWide(found.cFileName), ticks * 100});
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
+  return files;
 }

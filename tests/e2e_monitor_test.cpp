@@ -1,5 +1,7 @@
 // The real dxvane in tmux at 140x43, against the local QRZ double.
 #include <gtest/gtest.h>
+
+#include <filesystem>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -111,7 +113,7 @@ TEST_F(MonitorEndToEnd, ANewcomerSeesTheTableFillInColourAndHearsTheAlerts) {
   AppendFile("WSJT-X/ALL.TXT", Decode("N0VANE ZS6RJ KG44") + Decode("CQ EA7JQ IM77"));
   ASSERT_TRUE(WaitForText(session, "EA7JQ", 35)) << CapturePlain(session);
   ExpectRowColours(CaptureColoured(session), "ZS6RJ", 0, 12);
-  // The DX alert of the row above starts first and may be cut off by this one.
+  // The station alert sounds after the DX alert of the row below, so that it is not cut off.
   ASSERT_TRUE(WaitForScreen(session, [&](const std::string&) { return EndsWith(ReadFileBytes("played.txt"), "StationAlert.wav\n"); }, 5))
       << ReadFileBytes("played.txt");
 }
@@ -132,16 +134,17 @@ TEST_F(MonitorEndToEnd, ASmallTerminalIsToldTheSizeItNeeds) {
   ASSERT_TRUE(WaitForText(session, "Please make this terminal 140x43 (it is 100x30)", 10)) << CapturePlain(session);
 }
 
-TEST_F(MonitorEndToEnd, AMissingDecodeFileEndsTheRunWithTheTime) {
+// A new WSJT-X install has neither file: the monitor waits for them instead of ending.
+TEST_F(MonitorEndToEnd, ANewInstallWaitsForWsjtxFiles) {
   std::remove("WSJT-X/ALL.TXT");
+  std::remove("WSJT-X/wsjtx_log.adi");
   StartMonitor();
   ASSERT_TRUE(WaitForText(session, "Do you want to download", 10));
   SendKeys(session, "n");
-  ASSERT_TRUE(WaitForText(session, "Press Any Key to Continue", 25)) << CapturePlain(session);
-  EXPECT_NE(CapturePlain(session).find(" 53 File not found " + folder.path + "/WSJT-X/ALL.TXT"), std::string::npos);
-  SendKeys(session, "Enter");
-  ASSERT_TRUE(WaitForText(session, "Program terminated at ", 10)) << CapturePlain(session);
-  EXPECT_TRUE(Exited("status=1")) << ReadFileBytes("status.txt");
+  ASSERT_TRUE(WaitForText(session, "Waiting for ALL.TXT", 35)) << CapturePlain(session);
+  WriteFile("WSJT-X/ALL.TXT", Decode("CQ W1AW FN31"));
+  ASSERT_TRUE(WaitForText(session, "W1AW", 35)) << CapturePlain(session);
+  EXPECT_EQ(CapturePlain(session).find("Waiting for ALL.TXT"), std::string::npos);
 }
 
 // A day's faults while monitoring: the decode file erased and refilled, then gone and back;
@@ -200,8 +203,8 @@ TEST_F(MonitorEndToEnd, TheTerminalIsGivenBackAsItWasOnEveryWayOut) {
   EXPECT_EQ(WindowTitle(session), "my title");
   EXPECT_NE(CapturePlain(session).find("stty -a > before.txt"), std::string::npos);  // the main screen is back
 
-  // And an end after an error: the decode file is not where it should be.
-  std::remove("WSJT-X/ALL.TXT");
+  // And an end after an error: WSJT-X's folder is not where it should be.
+  std::filesystem::remove_all("WSJT-X");
   std::remove("status.txt");
   Type(MonitorCommand() + "; stty -a > after-error.txt");
   ASSERT_TRUE(WaitForText(session, "Do you want to download", 10)) << CapturePlain(session);

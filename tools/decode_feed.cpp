@@ -99,12 +99,13 @@ void LogContact(Feed& feed, const std::string& call, std::time_t when) {
 
 // The first period shows every kind of row at once: home, worked, confirmed DX, new DX,
 // not found, and a station calling the operator; names with an accent and an "&", a portable
-// call; and traffic that must add no row: an AP-decoded RR73, the operator's own Tx, a hash.
+// call, a POTA activator and a 1x1 special-event call; and traffic that must add no row: an
+// AP-decoded RR73, the operator's own Tx, a hash.
 std::string FirstPeriod(Feed& feed, const std::string& stamp) {
   std::string lines;
   for (const char* message : {"CQ W1AW FN31", "CQ K2LYV FN32", "CQ JH3PRR PM74", "CQ DX PY2XB GG66",
                               "CQ VP8QQZ GD18", "CQ VK2DX QF56", "W1AW DL5NAM JO43", "CQ EA4JOS IM87",
-                              "CQ W7XYZ/P DM45", "CQ W9HBM EN53 ?"})
+                              "CQ W7XYZ/P DM45", "CQ W9HBM EN53 ?", "CQ POTA K0MPL EN46", "CQ K2A FN32"})
     lines += DecodeLine(feed, stamp, "Rx", message);
   lines += DecodeLine(feed, stamp, "Rx", feed.myCall + " W4DXX RR73                     a1");
   lines += DecodeLine(feed, stamp, "Rx", feed.myCall + " <...> -10");

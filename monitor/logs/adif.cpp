@@ -20,30 +20,15 @@ bool NameAt(std::string_view line, size_t at, std::string_view name) {
   return true;
 }
 
-bool ValueAt(std::string_view line, size_t at, std::string_view value) { return line.substr(at, value.size()) == value; }
-
-// The field length's digits; capped, since no value can be longer than its line.
-size_t ReadLength(std::string_view line, size_t at) {
-  size_t length = 0;
-  for (; at < line.size() && IsDigit(line[at]); ++at)
-    length = std::min<size_t>(length * 10 + static_cast<size_t>(line[at] - '0'), line.size());
-  return length;
-}
-
-// The call field whose "<" stands at `at`.
-std::string_view CallValue(std::string_view line, size_t at) {
-  size_t length = ReadLength(line, at + 6);
-  size_t close = line.find('>', at);
+// The value of the field whose "<" stands at `at` and whose name (with its colon) takes
+// nameLength bytes: "<dxcc:3>291", "<dxcc:03>230" and "<dxcc:3:N>291" all give 291. The
+// length counts bytes and is capped, since no value can be longer than its line.
+std::string_view FieldValue(std::string_view line, size_t at, size_t nameLength) {
+  size_t digits = at + 1 + nameLength, length = 0;
+  for (; digits < line.size() && IsDigit(line[digits]); ++digits)
+    length = std::min<size_t>(length * 10 + static_cast<size_t>(line[digits] - '0'), line.size());
+  size_t close = line.find('>', digits);
   return close == std::string_view::npos ? std::string_view() : line.substr(close + 1, length);
-}
-
-// The dxcc field whose "<" stands at `at`: one length digit, then ">", then the value.
-std::string_view DxccValue(std::string_view line, size_t at) {
-  size_t digit = at + 6;
-  if (digit >= line.size() || !IsDigit(line[digit])) return {};
-  size_t start = digit + 2;
-  if (start > line.size()) return {};
-  return line.substr(start, static_cast<size_t>(line[digit] - '0'));
 }
 
 // The offset of the next "<" from `from`, npos when none.
@@ -64,21 +49,24 @@ RecordFields ScanRecord(std::string_view line) {
       case 'c':
         if (!fields.hasCall && NameAt(line, at + 1, "call:")) {
           fields.hasCall = true;
-          fields.call = CallValue(line, at);
+          fields.call = FieldValue(line, at, 5);
         }
         break;
       case 'm':
-        if (NameAt(line, at + 1, "mode:"))
-          fields.workedMode = fields.workedMode || ValueAt(line, at + 6, "3>FT8") || ValueAt(line, at + 6, "4>JT65");
+        if (NameAt(line, at + 1, "mode:")) {
+          std::string_view mode = FieldValue(line, at, 5);
+          fields.workedMode = fields.workedMode || mode == "FT8" || mode == "JT65";
+        }
         break;
       case 'd':
         if (!hasDxcc && NameAt(line, at + 1, "dxcc:")) {
           hasDxcc = true;
-          fields.dxcc = DxccValue(line, at);
+          fields.dxcc = FieldValue(line, at, 5);
         }
         break;
       case 'a':
-        if (NameAt(line, at + 1, "app_qrzlog_status:")) fields.confirmed = fields.confirmed || ValueAt(line, at + 19, "1>C");
+        if (NameAt(line, at + 1, "app_qrzlog_status:"))
+          fields.confirmed = fields.confirmed || FieldValue(line, at, 18) == "C";
         break;
       default:
         break;
@@ -91,8 +79,14 @@ bool CallFieldOf(std::string_view line, std::string_view& value) {
   value = {};
   for (size_t at = NextTag(line, 0); at != std::string_view::npos; at = NextTag(line, at + 1)) {
     if (!NameAt(line, at + 1, "call:")) continue;
-    value = CallValue(line, at);
+    value = FieldValue(line, at, 5);
     return true;
   }
+  return false;
+}
+
+bool EndsRecord(std::string_view line) {
+  for (size_t at = NextTag(line, 0); at != std::string_view::npos; at = NextTag(line, at + 1))
+    if (NameAt(line, at + 1, "eor>")) return true;
   return false;
 }

@@ -10,10 +10,11 @@ struct RecordFields {
   std::string_view call;    // the first call field's value (see CallFieldOf)
   bool workedMode = false;  // some mode field reads FT8 or JT65 ("<mode:3>FT8", "<mode:4>JT65")
   bool confirmed = false;   // some app_qrzlog_status field reads C ("<app_qrzlog_status:1>C")
-  std::string_view dxcc;    // the first dxcc field's value, whose length is the one digit after "<dxcc:"
+  std::string_view dxcc;    // the first dxcc field's value
 };
 
 RecordFields ScanRecord(std::string_view line);
-// The value of the first call field: its length runs to the first non-digit, its text starts
-// after the first ">" from the field's "<". False when the line has no call field.
+// The value of the first call field. False when the line has no call field.
 bool CallFieldOf(std::string_view line, std::string_view& value);
+// True when the line holds a record's end, "<eor>" in any case.
+bool EndsRecord(std::string_view line);

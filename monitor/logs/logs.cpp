@@ -19,6 +19,27 @@ void ShowUntilKey(const std::string& errorText) {
   ConsolePressAnyKey();
 }
 
+// Adds what the log holds beyond what track says was read; the run-time error number of a log
+// that cannot be opened, 0 when read.
+int ReadWsjtxLog(WorkedList& workedList, WsjtxLogTrack& track) {
+  TextFile file;
+  if (!OpenForReading(file, WsjtxLogPath(), FileShare::kReadWrite)) return file.error;
+  int64_t size = FileSize(file);
+  FileMark mark = MarkOf(file, size);
+  int64_t from = OnlyGrew(track.mark, file, mark) ? track.end : 0;
+  track = WsjtxLogTrack{mark, from};
+  if (from < size && SeekOpenFile(file.handle, from)) {
+    std::string_view call;
+    ForEachLine(file, [&](std::string_view line, int64_t end) {
+      // A last record still being written (no line end, no <eor> yet) is read whole next time.
+      if (end < 0 && !EndsRecord(line)) return;
+      if (CallFieldOf(line, call)) AddWorked(workedList, call);
+      if (end >= 0) track.end = end;
+    });
+  }
+  return 0;
+}
+
 }  // namespace
 
 std::string LogBookCopyName() { return glb_QRZAccountName + ".adi.txt"; }
@@ -28,29 +49,22 @@ std::string WsjtxLogPath() {
 }
 
 void MergeWsjtxWorked(WorkedList& workedList, std::string& errorText, WsjtxLogTrack& track) {
-  ReloadWsjtxWorked(workedList, errorText, track);
-  if (!errorText.empty()) ShowUntilKey(errorText);
+  errorText.clear();
+  int errorNumber = ReadWsjtxLog(workedList, track);
+  // WSJT-X makes its log when the first contact is logged: a new install has none yet.
+  if (errorNumber == kFileNotFound) {
+    ConsolePrintText("WSJT-X has logged no contact yet (no " + WsjtxLogPath() + "): it is read when it appears");
+    ConsoleNewLine();
+  } else if (errorNumber != 0) {
+    errorText = ErrorReport(errorNumber) + "READWSJT";
+    ShowUntilKey(errorText);
+  }
 }
 
 void ReloadWsjtxWorked(WorkedList& workedList, std::string& errorText, WsjtxLogTrack& track) {
   errorText.clear();
-  TextFile file;
-  if (!OpenForReading(file, WsjtxLogPath(), FileShare::kReadWrite)) {
-    errorText = ErrorReport(file.error) + "READWSJT";
-    return;
-  }
-  int64_t size = FileSize(file);
-  FileMark mark = MarkOf(file, size);
-  int64_t from = OnlyGrew(track.mark, mark, size, track.end) ? track.end : 0;
-  track = WsjtxLogTrack{mark, from};
-  if (from < size && SeekOpenFile(file.handle, from)) {
-    std::string_view call;
-    ForEachLine(file, [&](std::string_view line, int64_t end) {
-      if (CallFieldOf(line, call)) AddWorked(workedList, call);
-      if (end >= 0) track.end = end;  // a last line still being written is read again next time
-    });
-  }
-  CloseFile(file);
+  int errorNumber = ReadWsjtxLog(workedList, track);
+  if (errorNumber != 0) errorText = ErrorReport(errorNumber) + "READWSJT";
 }
 
 void LoadQrzWorked(WorkedList& workedList, std::string& errorText) {
@@ -66,9 +80,18 @@ void LoadQrzWorked(WorkedList& workedList, std::string& errorText) {
     return;
   }
   workedList = WorkedList{};
+  std::string call;
   ForEachLine(file, [&](std::string_view record, int64_t) {
     RecordFields fields = ScanRecord(record);
-    if (fields.workedMode && fields.hasCall) AddWorked(workedList, fields.call);
+    if (!fields.workedMode || !fields.hasCall) return;
+    // QRZ writes the slash of a portable call as "_": W7XYZ_P is W7XYZ/P.
+    if (fields.call.find('_') == std::string_view::npos) {
+      AddWorked(workedList, fields.call);
+      return;
+    }
+    call.assign(fields.call);
+    std::replace(call.begin(), call.end(), '_', '/');
+    AddWorked(workedList, call);
   });
   CloseFile(file);
 }
@@ -84,6 +107,7 @@ void LoadConfirmedDX(ConfirmedList& confirmedList, std::string& errorText) {
     RecordFields fields = ScanRecord(record);
     if (!fields.confirmed || fields.dxcc.empty()) return;
     int32_t entity = TextToWholeNumber(std::string(fields.dxcc));
+    if (entity <= 0) return;  // 0 is no entity: a contact at sea (/MM) confirms none
     if (std::find(confirmedList.begin(), confirmedList.end(), entity) == confirmedList.end())
       confirmedList.push_back(entity);
   });

@@ -100,10 +100,10 @@ void Lists(const std::string& path, bool qrzCopy, Calls& calls, ConfirmedList& c
   if (qrzCopy) ReadLine(file, line);
   while (ReadLine(file, line)) {
     bool mode = Holds(line, "<mode:", "3>FT8") || Holds(line, "<mode:", "4>JT65");
-    if ((!qrzCopy || mode) && Call(line, call)) AddWorked(worked, call);
+    if ((!qrzCopy || mode) && Call(line, call)) AddWorked(worked, qrzCopy ? ReplaceAll(call, "_", "/") : call);
     std::string dxcc = Holds(line, "<app_qrzlog_status:", "1>C") ? Dxcc(line) : "";
     int32_t entity = TextToWholeNumber(dxcc);
-    if (!dxcc.empty() && std::find(confirmed.begin(), confirmed.end(), entity) == confirmed.end())
+    if (entity > 0 && std::find(confirmed.begin(), confirmed.end(), entity) == confirmed.end())
       confirmed.push_back(entity);
   }
   CloseFile(file);
@@ -190,16 +190,23 @@ TEST_F(LogsTest, AReloadReadsOnlyWhatWasAppended) {
   MergeWsjtxWorked(worked, error, track);
   int64_t end = track.end;
   EXPECT_EQ(end, static_cast<int64_t>(ReadFileBytes("WSJT-X/WSJTX_log.adi").size()));
-  AppendFile("WSJT-X/WSJTX_log.adi", Record("CC3C") + "<call:4>DD4");  // the last line is being written
+  AppendFile("WSJT-X/WSJTX_log.adi", Record("CC3C") + "<call:6>JA1AB");  // the last record is being written
   ReloadWsjtxWorked(worked, error, track);
-  EXPECT_EQ(worked.calls, (Calls{"AA1A", "BB2B", "CC3C", "DD4"}));
+  EXPECT_EQ(worked.calls, (Calls{"AA1A", "BB2B", "CC3C"}));
   EXPECT_EQ(track.end, end + static_cast<int64_t>(Record("CC3C").size()));
+  AppendFile("WSJT-X/WSJTX_log.adi", "C <mode:3>FT8 <eor>");
   worked = WorkedList{};
-  ReloadWsjtxWorked(worked, error, track);  // only the unfinished line is read again
-  EXPECT_EQ(worked.calls, Calls{"DD4"});
+  ReloadWsjtxWorked(worked, error, track);  // only the unfinished record is read again, whole
+  EXPECT_EQ(worked.calls, Calls{"JA1ABC"});
   WriteWsjtxLog(Record("EE5E"));  // rewritten, shorter
   ReloadWsjtxWorked(worked, error, track);
-  EXPECT_EQ(worked.calls, (Calls{"DD4", "EE5E"}));
+  EXPECT_EQ(worked.calls, (Calls{"JA1ABC", "EE5E"}));
+  // A log editor inserts a contact before the old end: same file, same header, longer.
+  std::string log = ReadFileBytes("WSJT-X/WSJTX_log.adi");
+  WriteFile("WSJT-X/WSJTX_log.adi", "");
+  AppendFile("WSJT-X/WSJTX_log.adi", log.substr(0, log.size() - Record("EE5E").size()) + "<call:4>FF6F <mode:3>FT8 <band:3>40m <eor>\n" + Record("EE5E"));
+  ReloadWsjtxWorked(worked, error, track);
+  EXPECT_EQ(worked.calls, (Calls{"JA1ABC", "EE5E", "FF6F"}));
   RemoveFile("WSJT-X/WSJTX_log.adi");
   ReloadWsjtxWorked(worked, error, track);
   EXPECT_EQ(error, " 53 File not foundREADWSJT");
@@ -239,17 +246,21 @@ TEST_F(LogsTest, MergeGrowsPastFourThousandContacts) {
   EXPECT_TRUE(IsWorked(worked, "W14999"));
 }
 
-TEST_F(LogsTest, AMissingWsjtxLogIsReportedAndLeavesTheList) {
+// A new install has no log until the first contact is logged; a wrong folder ends the start.
+TEST_F(LogsTest, AMissingWsjtxLogIsSaidAndReadWhenItAppears) {
   AddWorked(worked, "AA1A");
   MergeWsjtxWorked(worked, error, track);
-  EXPECT_EQ(error, " 53 File not foundREADWSJT");
-  EXPECT_EQ(ScreenRowText(1).substr(0, 26), " 53 File not foundREADWSJT");
-  EXPECT_EQ(ScreenRowText(2).substr(0, 25), "Press Any Key to Continue");
-  EXPECT_EQ(TheConsole().keyWaits, 1);
+  EXPECT_EQ(error, "");
+  EXPECT_EQ(ScreenRowText(1).substr(0, 31), "WSJT-X has logged no contact ye");
+  EXPECT_EQ(TheConsole().keyWaits, 0);
   EXPECT_EQ(worked.calls, Calls{"AA1A"});
+  WriteWsjtxLog(Record("BB2B"), "wsjtx_log.adi");
+  ReloadWsjtxWorked(worked, error, track);
+  EXPECT_EQ(worked.calls, (Calls{"AA1A", "BB2B"}));
   SetEnvironmentValue("LOCALAPPDATA", folder.File("nowhere"));
   MergeWsjtxWorked(worked, error, track);
   EXPECT_EQ(error, " 76 Path not foundREADWSJT");
+  EXPECT_EQ(TheConsole().keyWaits, 1);
 }
 
 TEST_F(LogsTest, QrzCopyGivesFt8AndJt65ContactsAndConfirmedEntities) {
@@ -261,15 +272,19 @@ TEST_F(LogsTest, QrzCopyGivesFt8AndJt65ContactsAndConfirmedEntities) {
                                    "<call:5>K3ABC<mode:4>JT65<app_qrzlog_status:1>N<dxcc:3>230<eor>" + e +
                                    "<call:5>K1ABC<mode:3>FT8<app_qrzlog_status:1>C<dxcc:3>291<eor>" + e +
                                    "<mode:3>FT8<app_qrzlog_status:1>C<dxcc:1>1<eor>" + e +
-                                   "<call:4>VK2A<mode:3>SSB<APP_QRZLOG_STATUS:1>C<DXCC:2>50<eor>" + e);
+                                   "<call:4>VK2A<mode:3>SSB<APP_QRZLOG_STATUS:1>C<DXCC:2>50<eor>" + e +
+                                   // QRZ's "_" for "/", type indicators, padded lengths, entity 0 (/MM)
+                                   "<call:7>W7XYZ_P<mode:3>FT8<app_qrzlog_status:1>C<dxcc:3:N>291<eor>" + e +
+                                   "<call:5>DL1AB<mode:3:S>FT8<app_qrzlog_status:1>C<dxcc:03>230<eor>" + e +
+                                   "<call:8>K1ABC_MM<mode:3>FT8<app_qrzlog_status:1>C<dxcc:1>0<eor>" + e);
     worked = WorkedList{};
     AddWorked(worked, "OLD1");
     LoadQrzWorked(worked, error);
     EXPECT_EQ(error, "");
-    EXPECT_EQ(worked.calls, (Calls{"K1ABC", "K3ABC"}));
+    EXPECT_EQ(worked.calls, (Calls{"K1ABC", "K3ABC", "W7XYZ/P", "DL1AB", "K1ABC/MM"}));
     ConfirmedList confirmed{999};
     LoadConfirmedDX(confirmed, error);
-    EXPECT_EQ(confirmed, (ConfirmedList{291, 339, 1, 50}));
+    EXPECT_EQ(confirmed, (ConfirmedList{291, 339, 1, 50, 230}));
   }
 }
 

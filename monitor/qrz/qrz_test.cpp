@@ -70,7 +70,7 @@ class QrzTest : public ::testing::Test {
   }
   void Resolve(LookupCache& cache, int32_t& lookups, std::initializer_list<const char*> calls) {
     CallTable batch;
-    for (const char* call : calls) batch.entry[++batch.count] = {call, CallerKind::kCq};
+    for (const char* call : calls) batch.entry[++batch.count] = {call, CallerKind::kCq, ""};
     std::string error;
     LookupWithCache(batch, cache, lookups, error);
   }
@@ -296,10 +296,10 @@ TEST_F(QrzTest, TheCacheAsksOnlyForNewCallsAndCountsTheRest) {
   LogIn();
   CallTable batch;
   batch.count = 4;
-  batch.entry[1] = {"W1AW", CallerKind::kCq};
-  batch.entry[2] = {"W1AW", CallerKind::kCq};
-  batch.entry[3] = {"ZZ9ZZZ", CallerKind::kCq};
-  batch.entry[4] = {"w1aw", CallerKind::kCq};  // case counts: a miss
+  batch.entry[1] = {"W1AW", CallerKind::kCq, ""};
+  batch.entry[2] = {"W1AW", CallerKind::kCq, ""};
+  batch.entry[3] = {"ZZ9ZZZ", CallerKind::kCq, ""};
+  batch.entry[4] = {"w1aw", CallerKind::kCq, ""};  // case counts: a miss
   LookupCache cache;
   int32_t lookups = 0;
   std::string error;
@@ -379,7 +379,7 @@ TEST_F(QrzTest, TheRingWrapsAtThe257thMiss) {
   for (int i = 0; i < 257; ++i) {
     CallTable batch;
     batch.count = 1;
-    batch.entry[1] = {"ZZ" + std::to_string(1000 + i), CallerKind::kCq};
+    batch.entry[1] = {"ZZ" + std::to_string(1000 + i), CallerKind::kCq, ""};
     LookupWithCache(batch, cache, lookups, error);
   }
   EXPECT_EQ(lookups, 257);
