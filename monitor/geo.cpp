@@ -49,3 +49,26 @@ void BearingAndDistance(const double& latitude1, const double& longitude1, const
   distance = std::nearbyint(miles);  // halves to even under the default rounding mode
   bearing = std::nearbyint(theta);
 }
+
+bool GridCentre(const std::string& grid, double& latitude, double& longitude) {
+  auto letter = [&](size_t at, char last) {
+    char c = static_cast<char>(grid[at] & ~0x20);  // either case
+    return c >= 'A' && c <= last ? c - 'A' : -1;
+  };
+  auto digit = [&](size_t at) { return grid[at] >= '0' && grid[at] <= '9' ? grid[at] - '0' : -1; };
+  if (grid.size() != 4 && grid.size() != 6) return false;
+  int field[2] = {letter(0, 'R'), letter(1, 'R')}, square[2] = {digit(2), digit(3)};
+  if (field[0] < 0 || field[1] < 0 || square[0] < 0 || square[1] < 0) return false;
+  longitude = field[0] * 20 - 180 + square[0] * 2;
+  latitude = field[1] * 10 - 90 + square[1];
+  if (grid.size() == 4) {
+    longitude += 1;
+    latitude += 0.5;
+    return true;
+  }
+  int sub[2] = {letter(4, 'X'), letter(5, 'X')};
+  if (sub[0] < 0 || sub[1] < 0) return false;
+  longitude += (sub[0] + 0.5) * 2 / 24;
+  latitude += (sub[1] + 0.5) / 24;
+  return true;
+}

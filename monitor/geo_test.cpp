@@ -45,3 +45,17 @@ TEST(BearingAndDistance, AntipodesGiveHalfTheCircumference) {
   BearingAndDistance(45, 10, -45, -170, distance, bearing);
   EXPECT_EQ(distance, 12438);
 }
+
+TEST(GridCentre, GivesTheSquaresCentre) {
+  double latitude = 0, longitude = 0;
+  ASSERT_TRUE(GridCentre("FN31", latitude, longitude));
+  EXPECT_DOUBLE_EQ(latitude, 41.5);
+  EXPECT_DOUBLE_EQ(longitude, -73);
+  ASSERT_TRUE(GridCentre("FN31pr", latitude, longitude));
+  EXPECT_NEAR(latitude, 41.729, 0.001);
+  EXPECT_NEAR(longitude, -72.708, 0.001);
+  ASSERT_TRUE(GridCentre("QF56", latitude, longitude));
+  EXPECT_DOUBLE_EQ(latitude, -33.5);
+  EXPECT_DOUBLE_EQ(longitude, 151);
+  for (const char* bad : {"", "FN3", "SN31", "FNA1", "FN31zz", "RR73x"}) EXPECT_FALSE(GridCentre(bad, latitude, longitude)) << bad;
+}

@@ -109,15 +109,31 @@ std::string FiveMinuteAverage(MonitorState& state) {
   return SingleToText(sum / 5) + " ";
 }
 
+// The one free row, below the legend: what the operator should know, the most pressing first.
+// The service's words are text from outside, printed as text.
+void DrawNotices(const MonitorState& state) {
+  std::string notices;
+  // WSJT-X erases ALL.TXT from its menu and makes it anew with its next decode.
+  for (const std::string& notice : {state.allTxtTrack.waiting ? state.allTxtTrack.notice : std::string(),
+                                    state.cache.serviceError.empty() ? std::string() : "QRZ: " + state.cache.serviceError,
+                                    state.logBookFailure, state.sessionMessage}) {
+    if (notice.empty()) continue;
+    if (!notices.empty()) notices += " | ";
+    notices += notice;
+  }
+  ConsoleLocate(kNoticeRow, 2);
+  ConsolePrintText(FirstCharacters(notices, kScreenColumns - 2));
+}
+
 void DrawStatistics(MonitorState& state) {
   PrintAt(40, 1, std::string(135, '-'));
   PrintAt(41, 2, "Run Time: " + RunTimeText(state));
   PrintAt(41, 22, "Total CQ's:" + NumberPrintText(state.totalCQs));
   PrintAt(41, 40, "QRZ Lookups: " + NumberPrintText(state.qrzLookups));
-  PrintAt(41, 60, "Cache Lookups: " + NumberPrintText(state.totalCQs - state.qrzLookups));
+  // Callers not asked because the service was out of reach came from no cache either.
+  PrintAt(41, 60, "Cache Lookups: " + NumberPrintText(state.totalCQs - state.qrzLookups - state.cache.skippedCqs));
   PrintAt(42, 2, "Running 5 minute avg CQ's per/min: " + FiveMinuteAverage(state));
-  // WSJT-X erases ALL.TXT from its menu and makes it anew with its next decode.
-  if (state.allTxtTrack.waiting) PrintAt(kNoticeRow, 2, state.allTxtTrack.notice);
+  DrawNotices(state);
 }
 
 void DrawLegendCell(int row, int column, int foreground, int background, const std::string& text) {
@@ -182,7 +198,7 @@ bool PollPeriod(MonitorState& state) {
   if (!state.errorText.empty()) return false;
   if (state.dialFrequency != previousFrequency) state.rows = ScreenRows{};
 
-  LookupWithCache(state.callers, state.cache, state.qrzLookups, state.errorText);
+  LookupWithCache(state.callers, state.cache, state.qrzLookups, state.errorText, state.countries);
   RenderRows(state.callers, state.rows, state.cache, state.confirmed, state.worked, state.lastDecodeStamp,
              state.dialFrequency);
   DrawScreen(state);

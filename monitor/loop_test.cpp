@@ -238,8 +238,8 @@ TEST_F(MonitorTest, ADxAlertSwitchedOffLeavesTheRowColouredButSilent) {
   EXPECT_TRUE(PlayedSounds().empty());
 }
 
-// Accented names keep every column in place; a failed lookup is grey and silent, even for
-// a station calling the operator.
+// Accented names keep every column in place; a station calling the operator whose lookup
+// failed keeps its colour and its alert, and the failure is said below the legend.
 TEST_F(MonitorTest, AccentedNamesAndFailedLookupsKeepTheirColumns) {
   ASSERT_TRUE(Start());
   AppendDecodes(Decode("CQ W1AW FN31"));
@@ -247,9 +247,11 @@ TEST_F(MonitorTest, AccentedNamesAndFailedLookupsKeepTheirColumns) {
   service.fault = QrzFault::kHttpError;
   AppendDecodes(Decode("N0VANE ZS6RJ KG44"));
   ASSERT_TRUE(PollPeriod(state));
-  EXPECT_EQ(Cells(3, 3, "ZS6RJ      QRZ lookup failed", kBlack, kLightGrey), "");
+  EXPECT_EQ(Cells(3, 3, "ZS6RJ      QRZ lookup failed", kBlack, kLightRed), "");
   EXPECT_EQ(ScreenRowText(3).substr(127, 5), "  1  ");
-  EXPECT_TRUE(PlayedSounds().empty());
+  EXPECT_EQ(PlayedSounds(), std::vector<std::string>{"StationAlert.wav"});
+  EXPECT_EQ(ScreenRowText(43).substr(1, 34), "QRZ: the server answered HTTP 503 ");
+  PlayedSounds().clear();
   service.fault = QrzFault::kNone;
   AppendDecodes(Decode("CQ EA4JOS IM87") + Decode("N0VANE ZS6RJ KG44"));
   ASSERT_TRUE(PollPeriod(state));

@@ -55,11 +55,13 @@ std::string RowOfCaller(const CallEntry& caller, const LookupCache& lookupCache,
 
 std::string StatusCode(const CacheEntry& station, CallerKind kind, const ConfirmedList& confirmedList,
                        const WorkedList& workedList) {
-  if (station.name == kLookupFailedName) return kLookupFailed;
+  // A station calling the operator matters whatever QRZ says of it.
   if (kind == CallerKind::kCallingMe) return kCallingMe;
+  if (station.name == kLookupFailedName) return kLookupFailed;
   std::string code;
   double dxcc = TextToNumber(station.dxcc);
-  if (IsHomeEntity(dxcc) || Contains(station.name, "Not Found")) {
+  // An entity that neither QRZ nor the country file knows is no DX to alert for.
+  if (IsHomeEntity(dxcc) || dxcc <= 0 || Contains(station.name, "Not Found")) {
     code = kHomeOrNotFound;
   } else {
     bool confirmed = std::find(confirmedList.begin(), confirmedList.end(), dxcc) != confirmedList.end();

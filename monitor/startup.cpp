@@ -47,18 +47,26 @@ void BuildLists(MonitorState& state) {
   MergeWsjtxWorked(state.worked, state.errorText, state.wsjtxLogTrack);  // only its failure ends the run
 }
 
+std::string WsjtxFolder() { return JoinPath(LocalAppDataFolder(), "WSJT-X"); }
+
 // Lines already in the decode file are never shown; only what is appended later.
 void NoteDecodeFileEnd(MonitorState& state) {
-  state.allTxtPath = JoinPath(JoinPath(LocalAppDataFolder(), "WSJT-X"), "ALL.TXT");
+  state.allTxtPath = JoinPath(WsjtxFolder(), "ALL.TXT");
   NoteDecodeFileEnd(state.allTxtPath, state.allTxtPosition, state.allTxtTrack);
 }
 
-// The download's failure, said on one line: the run goes on with the copy there is.
-void ReportLogBookFailure(const std::string& failure) {
-  if (failure.empty()) return;
+// The download's failure, said on one line and kept for the notice row: the run goes on with
+// the copy there is.
+std::string LogBookFailureNotice(const std::string& failure) {
+  if (failure.empty()) return "";
   std::string stamp = CopyTimeStamp(LogBookCopyName());
-  ConsolePrintText("Logbook download failed: " + failure + "; " +
-                   (stamp.empty() ? std::string("no copy yet") : "using the copy from " + stamp));
+  return "Logbook download failed: " + failure + "; " +
+         (stamp.empty() ? std::string("no copy yet") : "using the copy from " + stamp);
+}
+
+void SayLine(const std::string& text) {
+  if (text.empty()) return;
+  ConsolePrintText(text);
   ConsoleNewLine();
 }
 
@@ -107,10 +115,13 @@ bool StartUp(MonitorState& state) {
     DownloadLogBook(LogBookCopyName(), logBookFailure);
   }
   ConsoleClear();
-  ReportLogBookFailure(logBookFailure);
+  state.logBookFailure = LogBookFailureNotice(logBookFailure);
+  SayLine(state.logBookFailure);
   ConsolePrintLine("One moment please, establishing QRZ Connection......");
-  GetSessionKey(glb_QRZSessionKey, state.errorText);
+  GetSessionKey(glb_QRZSessionKey, state.errorText, state.sessionMessage);
   if (!state.errorText.empty()) return false;
+  SayLine(state.sessionMessage);
+  state.countries = CountriesFor(WsjtxFolder());
   ConsolePrintLine("One moment please, building Station Worked List.....");
   BuildLists(state);
   if (!state.errorText.empty()) return false;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "common/files.h"
+#include "monitor/countries.h"
 
 inline constexpr int kCacheSize = 256;
 inline constexpr int kScreenRowCount = 38;
@@ -40,6 +41,7 @@ struct CacheEntry {
   std::string bearing;
   std::string distance;
   int32_t count = 0;  // how often the call was handed to the cache while its entry existed
+  bool roughPosition = false;  // bearing and distance from the entity's centre: a grid does better
 };
 
 // The exact comparison of two calls, with the cheap tests first: every caller is compared with
@@ -53,6 +55,8 @@ struct LookupCache {
   int lastSlot = 0;
   std::array<CacheEntry, kCacheSize + 1> entry;
   std::vector<CacheEntry> failed;  // callers of the latest batch whose lookup failed: shown, not kept
+  std::string serviceError;        // why the lookups stopped, until one succeeds again
+  int32_t skippedCqs = 0;          // CQ callers not asked because the lookups had stopped
 };
 
 // Callsigns already worked, unique, in order of first appearance; grows as needed.
@@ -84,6 +88,9 @@ struct WsjtxLogTrack {
 using ScreenRows = std::array<std::string, kScreenRowCount + 1>;
 
 struct MonitorState {
+  CountryTable countries;
+  std::string sessionMessage;  // what the service says of the account, shown for the run
+  std::string logBookFailure;  // why the logbook copy was not renewed, shown for the run
   int32_t dxAlertEnabled = 0;
   int32_t stationAlertEnabled = 0;
   std::string errorText;

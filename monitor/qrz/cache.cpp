@@ -1,6 +1,9 @@
 // The 256-station lookup ring.
 #include "monitor/qrz/cache.h"
 
+#include "common/text.h"
+#include "monitor/geo.h"
+#include "monitor/globals.h"
 #include "monitor/qrz/lookup.h"
 #include "monitor/rows.h"
 
@@ -31,54 +34,95 @@ void AddFailed(LookupCache& lookupCache, const std::string& call) {
   lookupCache.failed.push_back(entry);
 }
 
-CacheEntry EntryFromRecord(const std::string& call, const StationRecord& record) {
+void SetPosition(CacheEntry& entry, double latitude, double longitude) {
+  double distance = 0, bearing = 0;
+  BearingAndDistance(glb_MyLatitude, glb_MyLongitude, latitude, longitude, distance, bearing);
+  entry.bearing = NumberToText(bearing);
+  entry.distance = NumberToText(distance);
+}
+
+// A record without a position (no subscription) is placed by the grid the station sent, else by
+// its entity's centre.
+void PlaceWithoutPosition(CacheEntry& entry, const CallEntry& caller, const Entity* entity) {
+  double latitude = 0, longitude = 0;
+  if (GridCentre(caller.grid, latitude, longitude)) {
+    SetPosition(entry, latitude, longitude);
+  } else if (entity) {
+    SetPosition(entry, entity->latitude, entity->longitude);
+    entry.roughPosition = true;
+  }
+}
+
+CacheEntry EntryFromRecord(const CallEntry& caller, const StationRecord& record, const CountryTable& countries) {
   CacheEntry entry;
-  entry.call = call;
+  entry.call = caller.call;
   entry.name = record.name_fmt;
   entry.city = record.addr2;
-  entry.country = record.land;
+  entry.country = record.land.empty() ? record.country : record.land;
   entry.dxcc = record.dxcc;
   entry.state = record.state;
   entry.bearing = record.bearing;
   entry.distance = record.distance;
   entry.count = 1;
+  if (entry.name == kNotFoundName) return entry;
+  // Accounts without a subscription get no dxcc, land or position: the call's prefix tells.
+  const Entity* entity = record.dxcc.empty() || entry.country.empty() || record.bearing.empty()
+                             ? EntityOfCall(countries, caller.call) : nullptr;
+  if (entity && entry.dxcc.empty()) entry.dxcc = std::to_string(entity->dxcc);
+  if (entity && entry.country.empty()) entry.country = entity->name;
+  if (entry.bearing.empty()) PlaceWithoutPosition(entry, caller, entity);
   return entry;
+}
+
+// Renews the session at most once a period: an error a new key does not cure ends it.
+LookupResult Ask(std::string& call, StationRecord& record, std::string& errorText, bool& renewed) {
+  LookupResult result = LookupCallsign(call, record, errorText, !renewed);
+  renewed = renewed || result == LookupResult::kRenewed;
+  return result;
 }
 
 }  // namespace
 
 void LookupWithCache(const CallTable& callTable, LookupCache& lookupCache, int32_t& qrzLookups,
-                     std::string& errorText) {
+                     std::string& errorText, const CountryTable& countries) {
   errorText.clear();
   lookupCache.failed.clear();
-  bool serviceDown = false;
+  bool serviceDown = false, renewed = false;
   for (int i = 1; i <= callTable.count; ++i) {
-    const std::string& call = callTable.entry[i].call;
-    if (int hit = FindSlot(lookupCache, call)) {
-      ++lookupCache.entry[hit].count;
+    const CallEntry& caller = callTable.entry[i];
+    if (int hit = FindSlot(lookupCache, caller.call)) {
+      CacheEntry& entry = lookupCache.entry[hit];
+      ++entry.count;
+      if (entry.roughPosition && !caller.grid.empty()) PlaceWithoutPosition(entry, caller, nullptr);
+      entry.roughPosition = entry.roughPosition && caller.grid.empty();
       continue;
     }
-    if (CountFailedAgain(lookupCache, call)) continue;
+    if (CountFailedAgain(lookupCache, caller.call)) continue;
     if (serviceDown) {  // one time-out a period at most, never one per caller
-      AddFailed(lookupCache, call);
+      AddFailed(lookupCache, caller.call);
+      if (caller.kind == CallerKind::kCq) ++lookupCache.skippedCqs;
       continue;
     }
     // The station is kept under the call as decoded, which the service may answer in
     // another form (W7XYZ/P as W7XYZ): so its next call finds it.
-    std::string asked = call;
+    std::string asked = caller.call;
     StationRecord record;
-    LookupResult result = LookupCallsign(asked, record, errorText);
+    LookupResult result = Ask(asked, record, errorText, renewed);
     ++qrzLookups;
-    if (result == LookupResult::kFailed || result == LookupResult::kServiceDown) {
-      serviceDown = result == LookupResult::kServiceDown;
-      AddFailed(lookupCache, call);
+    if (result == LookupResult::kServiceDown) {
+      serviceDown = true;
+      lookupCache.serviceError = errorText;
+    }
+    if (result != LookupResult::kStation && result != LookupResult::kNotFound) {
+      AddFailed(lookupCache, caller.call);
       continue;
     }
+    lookupCache.serviceError.clear();
     if (result == LookupResult::kNotFound) {
       record = StationRecord{};
       record.name_fmt = kNotFoundName;
     }
     lookupCache.lastSlot = lookupCache.lastSlot + 1 > kCacheSize ? 1 : lookupCache.lastSlot + 1;
-    lookupCache.entry[lookupCache.lastSlot] = EntryFromRecord(call, record);
+    lookupCache.entry[lookupCache.lastSlot] = EntryFromRecord(caller, record, countries);
   }
 }

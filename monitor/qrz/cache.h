@@ -10,6 +10,8 @@
 // service and fills the next slot of the ring (the 257th miss overwrites slot 1) under the
 // call as decoded. A lookup that failed is not kept: the caller goes to lookupCache.failed
 // for this batch and is asked again in the next; once the service is out of reach or the
-// session lost, the batch's remaining new callers are not asked at all.
+// session lost, the batch's remaining new callers are not asked at all, and
+// lookupCache.serviceError says why until a lookup succeeds. A record without an entity or a
+// position takes them from countries (by the call) and from the grid the caller sent.
 void LookupWithCache(const CallTable& callTable, LookupCache& lookupCache, int32_t& qrzLookups,
-                     std::string& errorText);
+                     std::string& errorText, const CountryTable& countries);

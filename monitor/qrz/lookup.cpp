@@ -41,20 +41,23 @@ void StationFromReply(const std::string& reply, StationRecord& record) {
     std::string& field = record.*tagField.field;
     if (TagValue(reply, tagField.tag, field)) field = DecodeXmlText(field);
   }
-  record.state = UpperCase(record.state);
+  // ASCII letters only: the state is UTF-8 now ("Niederösterreich").
+  for (char& c : record.state)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
   AddBearingAndDistance(record);
 }
 
-LookupResult LookupCallsign(std::string& callsign, StationRecord& record, std::string& errorText) {
+LookupResult LookupCallsign(std::string& callsign, StationRecord& record, std::string& errorText, bool mayRenew) {
   record = StationRecord{};
   errorText.clear();
   std::string reply, failure;
   DownloadStatus status = FetchReply(
       QrzXmlBase() + "/xml/current/?s=" + PercentEncoded(glb_QRZSessionKey) + ";callsign=" + PercentEncoded(callsign),
       reply, failure);
+  // Out of reach, or a gateway's error after its long wait: the next caller would wait again.
   if (status != DownloadStatus::kDone) {
     errorText = failure;
-    return status == DownloadStatus::kUnreachable ? LookupResult::kServiceDown : LookupResult::kFailed;
+    return LookupResult::kServiceDown;
   }
   if (Contains(reply, "<Error>Not found:")) {
     errorText = kCallNotFound;
@@ -62,13 +65,23 @@ LookupResult LookupCallsign(std::string& callsign, StationRecord& record, std::s
     record.name_fmt = "Call Sign Not Found!";
     return LookupResult::kNotFound;
   }
-  // Any other error renews the session for the lookups to come; this one is asked again later.
-  if (Contains(reply, "<Error>")) {
+  // Any other error renews the session for the lookups to come, once; one that a new key did
+  // not cure (the day's lookups used up) is the service's word for the rest of the period.
+  std::string serviceError;
+  if (MarkedValue(reply, "<Error>", "</Error>", serviceError)) {
+    if (!mayRenew) {
+      errorText = serviceError.empty() ? kNoReply : DecodeXmlText(serviceError);
+      return LookupResult::kServiceDown;
+    }
     RenewSessionKey(glb_QRZSessionKey, errorText);
-    return errorText.empty() ? LookupResult::kFailed : LookupResult::kServiceDown;
+    return errorText.empty() ? LookupResult::kRenewed : LookupResult::kServiceDown;
   }
   if (!Contains(reply, "<Callsign>")) {
     errorText = kNoReply;
+    return LookupResult::kFailed;
+  }
+  if (!Contains(reply, "</Callsign>") || !Contains(reply, "</QRZDatabase>")) {
+    errorText = kCutShortReply;
     return LookupResult::kFailed;
   }
   StationFromReply(reply, record);

@@ -72,7 +72,7 @@ class QrzTest : public ::testing::Test {
     CallTable batch;
     for (const char* call : calls) batch.entry[++batch.count] = {call, CallerKind::kCq, ""};
     std::string error;
-    LookupWithCache(batch, cache, lookups, error);
+    LookupWithCache(batch, cache, lookups, error, BuiltInCountries());
   }
   std::string Download() {
     std::string error;
@@ -197,7 +197,7 @@ TEST(DecodeXmlText, DecodesEveryReferenceAndKeepsWhatNamesNothing) {
   };
   for (const Row& row : {Row{"Bob &amp; Mary", "Bob & Mary"}, {"&lt;b&gt; &quot;x&quot; &apos;", "<b> \"x\" '"},
                          {"Jos&#233; &#xE9;&#XE9;", "Jos\xC3\xA9 \xC3\xA9\xC3\xA9"},
-                         {"Jos\xE9 &#233;", "Jos\xE9 \xE9"},  // ISO-8859-1 text gets the byte
+                         {"Jos\xE9 &#233; &#x20AC;", "Jos\xC3\xA9 \xC3\xA9 \xE2\x82\xAC"},  // ISO-8859-1 made UTF-8
                          {"&#x20AC;", "\xE2\x82\xAC"},
                          {"&bogus; &#xZZ; &#55296; &#1114112; & &amp", "&bogus; &#xZZ; &#55296; &#1114112; & &amp"}})
     EXPECT_EQ(DecodeXmlText(row.text), row.decoded) << row.text;
@@ -250,7 +250,7 @@ TEST_F(QrzTest, ATimedOutSessionIsRenewedWithoutRepeatingTheLookup) {
   EXPECT_EQ(Lookup("W1AW").call, "W1AW");
   std::string error;
   StationRecord record = Lookup("JA1XGI", &error);
-  EXPECT_EQ(result, LookupResult::kFailed);  // asked again later, with the new key
+  EXPECT_EQ(result, LookupResult::kRenewed);  // asked again later, with the new key
   EXPECT_EQ(record.call, "");
   EXPECT_EQ(error, "");
   EXPECT_NE(glb_QRZSessionKey, firstKey);
@@ -267,7 +267,7 @@ TEST_F(QrzTest, AFailedRequestNeverReturnsThePreviousStation) {
     QrzFault fault;
     LookupResult result;
   };
-  for (Case c : {Case{QrzFault::kHttpError, LookupResult::kFailed}, {QrzFault::kGarbage, LookupResult::kFailed},
+  for (Case c : {Case{QrzFault::kHttpError, LookupResult::kServiceDown}, {QrzFault::kGarbage, LookupResult::kFailed},
                  {QrzFault::kRefuse, LookupResult::kServiceDown}}) {
     Fault(c.fault);
     std::string error;
@@ -303,7 +303,7 @@ TEST_F(QrzTest, TheCacheAsksOnlyForNewCallsAndCountsTheRest) {
   LookupCache cache;
   int32_t lookups = 0;
   std::string error;
-  LookupWithCache(batch, cache, lookups, error);
+  LookupWithCache(batch, cache, lookups, error, BuiltInCountries());
   EXPECT_EQ(lookups, 3);
   EXPECT_EQ(cache.lastSlot, 3);
   EXPECT_EQ(cache.entry[1].call, "W1AW");
@@ -311,7 +311,7 @@ TEST_F(QrzTest, TheCacheAsksOnlyForNewCallsAndCountsTheRest) {
   EXPECT_EQ(cache.entry[1].bearing, " 95");
   EXPECT_EQ(cache.entry[2].name, "Call Sign Not Found!");
   EXPECT_EQ(cache.entry[2].dxcc, "");
-  LookupWithCache(batch, cache, lookups, error);
+  LookupWithCache(batch, cache, lookups, error, BuiltInCountries());
   EXPECT_EQ(lookups, 3);  // w1aw, answered as W1AW, is kept under the call as decoded
   EXPECT_EQ(cache.entry[1].count, 4);
 }
@@ -328,25 +328,29 @@ TEST_F(QrzTest, APortableCallIsKeptUnderTheCallAsDecoded) {
   EXPECT_EQ(cache.entry[1].count, 2);
 }
 
-// A failed lookup is shown for its period and asked again in the next; a dead service
-// costs one request a period, not one per caller.
+// A failed lookup is shown for its period and asked again in the next; a dead service or a
+// gateway's error costs one request a period, not one per caller, and is said until a lookup
+// succeeds.
 TEST_F(QrzTest, AFailedLookupIsNotKeptAndIsAskedAgain) {
   LogIn();
   LookupCache cache;
   int32_t lookups = 0;
   Fault(QrzFault::kHttpError);
   Resolve(cache, lookups, {"W1AW", "JA1XGI", "W1AW"});
-  EXPECT_EQ(lookups, 2);
+  EXPECT_EQ(lookups, 1);
   EXPECT_EQ(FailedCalls(cache), (std::vector<std::string>{"W1AWx2", "JA1XGIx1"}));
   EXPECT_EQ(cache.lastSlot, 0);
+  EXPECT_EQ(cache.serviceError, "the server answered HTTP 503");
+  EXPECT_EQ(cache.skippedCqs, 1);
   Fault(QrzFault::kRefuse);
   Resolve(cache, lookups, {"W1AW", "JA1XGI", "DL5NAM"});
-  EXPECT_EQ(lookups, 3);
+  EXPECT_EQ(lookups, 2);
   EXPECT_EQ(FailedCalls(cache), (std::vector<std::string>{"W1AWx1", "JA1XGIx1", "DL5NAMx1"}));
   Fault(QrzFault::kNone);
   Resolve(cache, lookups, {"W1AW", "JA1XGI", "DL5NAM"});
-  EXPECT_EQ(lookups, 6);
+  EXPECT_EQ(lookups, 5);
   EXPECT_TRUE(cache.failed.empty());
+  EXPECT_EQ(cache.serviceError, "");
   EXPECT_EQ(cache.entry[3].name, "Jens Hoffmann");
 }
 
@@ -380,7 +384,7 @@ TEST_F(QrzTest, TheRingWrapsAtThe257thMiss) {
     CallTable batch;
     batch.count = 1;
     batch.entry[1] = {"ZZ" + std::to_string(1000 + i), CallerKind::kCq, ""};
-    LookupWithCache(batch, cache, lookups, error);
+    LookupWithCache(batch, cache, lookups, error, BuiltInCountries());
   }
   EXPECT_EQ(lookups, 257);
   EXPECT_EQ(cache.lastSlot, 1);

@@ -91,33 +91,40 @@ char32_t NumericReference(const std::string& name) {
   return value > 0x10FFFF || surrogate ? 0 : value;
 }
 
-// Appends what the reference name (between "&" and ";") stands for; false when it names nothing.
-bool AppendReference(const std::string& name, bool utf8, std::string& out) {
+// Appends what the reference name (between "&" and ";") stands for, as UTF-8; false when it
+// names nothing.
+bool AppendReference(const std::string& name, std::string& out) {
   for (const NamedEntity& entity : kNamedEntities) {
     if (name != entity.name) continue;
     out += entity.character;
     return true;
   }
   char32_t character = name.size() > 1 && name[0] == '#' ? NumericReference(name) : 0;
-  if (character == 0 || (!utf8 && character > 0xFF)) return false;
-  if (utf8) AppendUtf8(out, character);
-  else out += static_cast<char>(character);
+  if (character == 0) return false;
+  AppendUtf8(out, character);
   return true;
+}
+
+// ISO-8859-1 bytes as UTF-8: each byte is the character of that number.
+std::string Utf8FromLatin1(const std::string& text) {
+  std::string out;
+  for (char byte : text) AppendUtf8(out, static_cast<unsigned char>(byte));
+  return out;
 }
 
 }  // namespace
 
 std::string DecodeXmlText(const std::string& text) {
-  if (text.find('&') == std::string::npos) return text;
-  bool utf8 = IsValidUtf8(text);
+  std::string utf8 = IsValidUtf8(text) ? text : Utf8FromLatin1(text);
+  if (utf8.find('&') == std::string::npos) return utf8;
   std::string out;
-  for (size_t i = 0; i < text.size(); ++i) {
-    size_t end = text[i] == '&' ? text.find(';', i) : std::string::npos;
-    if (end != std::string::npos && end - i <= 10 && AppendReference(text.substr(i + 1, end - i - 1), utf8, out)) {
+  for (size_t i = 0; i < utf8.size(); ++i) {
+    size_t end = utf8[i] == '&' ? utf8.find(';', i) : std::string::npos;
+    if (end != std::string::npos && end - i <= 10 && AppendReference(utf8.substr(i + 1, end - i - 1), out)) {
       i = end;
       continue;
     }
-    out += text[i];
+    out += utf8[i];
   }
   return out;
 }

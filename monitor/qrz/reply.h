@@ -25,7 +25,7 @@ DownloadStatus FetchReply(const std::string& address, std::string& reply, std::s
 bool MarkedValue(const std::string& reply, const std::string& opening, const std::string& closing, std::string& value);
 // The value of the element <tag>...</tag>, found as MarkedValue finds it.
 bool TagValue(const std::string& reply, const std::string& tag, std::string& value);
-// XML text with its references decoded: &amp; &lt; &gt; &quot; &apos; and numeric ones
-// (&#233; &#xE9;), written as UTF-8 into UTF-8 text and as a byte into ISO-8859-1 text.
-// A reference that names no character stays as it is.
+// XML text as UTF-8: taken as UTF-8 when valid, else as ISO-8859-1 (one real reply mixes
+// both, field by field), then its references decoded: &amp; &lt; &gt; &quot; &apos; and
+// numeric ones (&#233; &#xE9;, any character). A reference that names none stays as it is.
 std::string DecodeXmlText(const std::string& text);

@@ -51,13 +51,18 @@ void ShowErrorBox(const std::string& errorText) {
   }
 }
 
-void RequestSessionKey(std::string& key, std::string& errorText, int pauseMilliseconds) {
+void RequestSessionKey(std::string& key, std::string& errorText, std::string& message, int pauseMilliseconds) {
   errorText.clear();
+  message.clear();
   std::string reply, failure;
   DownloadStatus status = FetchReply(QrzXmlBase() + "/xml/current/?username=" + PercentEncoded(glb_QRZAccountName) +
                                          ";password=" + PercentEncoded(glb_QRZMagicWord) + ";agent=QQQv2",
                                      reply, failure);
-  if (KeyFromReply(status, failure, reply, key, errorText)) return;
+  if (KeyFromReply(status, failure, reply, key, errorText)) {
+    // "A subscription is required to access the complete record." for accounts without one.
+    if (TagValue(reply, "Message", message)) message = DecodeXmlText(message);
+    return;
+  }
   ShowErrorBox(errorText);
   SleepMilliseconds(pauseMilliseconds);
 }
@@ -84,10 +89,16 @@ bool KeyFromReply(DownloadStatus status, const std::string& failure, const std::
   return true;
 }
 
+void GetSessionKey(std::string& key, std::string& errorText, std::string& message) {
+  RequestSessionKey(key, errorText, message, kErrorPauseMilliseconds);
+}
+
 void GetSessionKey(std::string& key, std::string& errorText) {
-  RequestSessionKey(key, errorText, kErrorPauseMilliseconds);
+  std::string message;
+  GetSessionKey(key, errorText, message);
 }
 
 void RenewSessionKey(std::string& key, std::string& errorText) {
-  RequestSessionKey(key, errorText, kRenewalErrorPauseMilliseconds);
+  std::string message;
+  RequestSessionKey(key, errorText, message, kRenewalErrorPauseMilliseconds);
 }

@@ -16,6 +16,8 @@ bool KeyFromReply(DownloadStatus status, const std::string& failure, const std::
 // error box is shown, the program pauses 1,000 seconds so that the user ends it, and
 // errorText says what happened; key is left as it was.
 void GetSessionKey(std::string& key, std::string& errorText);
+// The same, with what the service says of the account (its <Message>), empty when nothing.
+void GetSessionKey(std::string& key, std::string& errorText, std::string& message);
 // The same while monitoring: a failed renewal shows the error box for a few seconds only,
 // so that the monitor goes on and tries again in the next period.
 void RenewSessionKey(std::string& key, std::string& errorText);
