@@ -125,9 +125,11 @@ TEST_F(MonitorTest, AFailedLogbookDownloadIsSaidAndTheRunGoesOn) {
   WriteFile("Config.ini", " 44.98 \r\n-93.27 \r\nN0VANE\r\nvane-demo\r\nwrong-key\r\nEN34\r\n 1 \r\n 1 \r\n");
   ASSERT_TRUE(Start("Y"));
   EXPECT_EQ(ScreenRowText(1).find("Logbook download failed"), std::string::npos);  // the screen moved on
-  EXPECT_NE(TheConsole().transcript.find("Logbook download failed: the QRZ logbook service said: invalid api key; "
+  EXPECT_NE(TheConsole().transcript.find("Logbook download failed: invalid api key; "
                                          "using the copy from 03-01-2021 10:00:00\n"),
             std::string::npos);
+  ASSERT_TRUE(PollPeriod(state));  // and it stays below the legend while monitoring
+  EXPECT_EQ(ScreenRowText(43).substr(1, 41), "Logbook download failed: invalid api key;");
   EXPECT_FALSE(FileExists("N0VANE.adi.txt.new"));
   EXPECT_EQ(state.confirmed, (ConfirmedList{291, 339, 223}));
   RemoveFile("N0VANE.adi.txt");
@@ -260,6 +262,30 @@ TEST_F(MonitorTest, AccentedNamesAndFailedLookupsKeepTheirColumns) {
   EXPECT_EQ(Cells(4, 41, "C\u00f3rdoba/Spain", kYellow, kRed), "");
   EXPECT_EQ(Cells(4, 91, "281", kYellow, kRed), "");
   EXPECT_EQ(Cells(4, 128, "  1", kYellow, kRed), "");
+}
+
+// Most operators have no XML subscription: records without dxcc, land or position. The call's
+// prefix gives the entity and its class, the grid sent gives bearing and distance.
+TEST_F(MonitorTest, AnAccountWithoutASubscriptionClassesStationsByTheirPrefix) {
+  WriteFile("Config.ini", " 44.98 \r\n-93.27 \r\nN0FREE\r\nvane-free\r\n\r\nEN34\r\n 1 \r\n 1 \r\n");
+  WriteFile("N0FREE.adi.txt", ReadFileBytes("N0VANE.adi.txt"));
+  ASSERT_TRUE(Start());
+  const std::string message = "A subscription is required to access the complete record.";
+  EXPECT_NE(TheConsole().transcript.find(message + "\n"), std::string::npos);
+  AppendDecodes(Decode("CQ K2LYV FN32"));
+  ASSERT_TRUE(PollPeriod(state));  // the first period's rows sound nothing
+
+  AppendDecodes(Decode("CQ W1AW FN31") + Decode("CQ DL5NAM JO43") + Decode("CQ OE3WKL JN78") + Decode("N0FREE ZS6RJ -10"));
+  ASSERT_TRUE(PollPeriod(state));
+  EXPECT_EQ(Cells(3, 3, "ZS6RJ      Pieter van Wyk             Pretoria/South Africa", kBlack, kLightRed), "");
+  EXPECT_EQ(ScreenRowText(3).substr(90, 40), "462           95          8834         1");  // the entity's centre
+  EXPECT_EQ(Cells(4, 3, "OE3WKL     Karl Wimmer                St. P\u00f6lten/\u00d6sterreich", kYellow, kRed), "");
+  EXPECT_EQ(ScreenRowText(4).substr(92, 17), "206   NIEDER\u00f6 43");  // two characters of two bytes before
+  EXPECT_EQ(Cells(5, 3, "DL5NAM     Jens Hoffmann              Hamburg/Germany", kYellow, kRed), "");
+  EXPECT_EQ(ScreenRowText(5).substr(90, 40), "230           41          4242         1");  // JO43's centre
+  EXPECT_EQ(Cells(6, 3, "W1AW", kBlack, kWhite), "");
+  EXPECT_EQ(PlayedSounds(), (std::vector<std::string>{"DXAlert.wav", "DXAlert.wav", "StationAlert.wav"}));
+  EXPECT_EQ(ScreenRowText(43).substr(1, message.size()), message);
 }
 
 TEST_F(MonitorTest, ABandChangeEmptiesTheTable) {

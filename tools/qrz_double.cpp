@@ -1,6 +1,7 @@
 // The local QRZ double: session keys, callsign lookups and the logbook, with faults to order.
 #include "tools/qrz_double.h"
 
+#include <algorithm>
 #include <cctype>
 #include <chrono>
 #include <fstream>
@@ -58,6 +59,21 @@ std::map<std::string, std::string> QueryOf(const httplib::Request& request) {
   return query;
 }
 
+// "\xE9" as the byte 0xE9.
+std::string WithBytes(const std::string& text) {
+  std::string out;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text.compare(i, 2, "\\x") == 0 && i + 3 < text.size() && std::isxdigit(static_cast<unsigned char>(text[i + 2])) &&
+        std::isxdigit(static_cast<unsigned char>(text[i + 3]))) {
+      out += static_cast<char>(std::stoi(text.substr(i + 2, 2), nullptr, 16));
+      i += 3;
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
 std::vector<std::string> DataLines(const std::string& path) {
   std::vector<std::string> lines;
   std::ifstream in(path);
@@ -68,14 +84,20 @@ std::vector<std::string> DataLines(const std::string& path) {
   return lines;
 }
 
+const char* kFreeAccountMessage = "A subscription is required to access the complete record.";
+// What an account without a subscription is told of a station.
+const char* const kFreeElements[] = {"call", "fname", "name", "addr2", "state", "country"};
+
 std::string SessionElement(const QrzDouble& service, const std::string& error, bool withKey) {
   std::ostringstream xml;
   xml << "<Session>\n";
   if (!error.empty()) xml << "<Error>" << error << "</Error>\n";
   if (withKey) xml << "<Key>" << service.key << "</Key>\n";
-  xml << "<Count>" << 1000 + service.lookupsOnKey << "</Count>\n"
-      << "<SubExp>Thu Dec 31 23:59:59 2027</SubExp>\n"
-      << "<GMTime>Tue Dec  8 14:00:00 2026</GMTime>\n"
+  xml << "<Count>" << 1000 + service.lookupsOnKey << "</Count>\n";
+  if (withKey && service.freeKey) xml << "<SubExp>non-subscriber</SubExp>\n<Message>" << kFreeAccountMessage << "</Message>\n";
+  else xml << "<SubExp>Thu Dec 31 23:59:59 2027</SubExp>\n";
+  xml << "<GMTime>Tue Dec  8 14:00:00 2026</GMTime>\n"
+      << "<Remark>cpu: 0.023s</Remark>\n"
       << "</Session>\n";
   return xml.str();
 }
@@ -90,18 +112,27 @@ std::string NewKey(QrzDouble& service) {
 
 std::string LoginReply(QrzDouble& service, const std::map<std::string, std::string>& query) {
   auto password = query.find("PASSWORD");
-  if (query.at("USERNAME") != service.options.account || password == query.end() ||
-      password->second != service.options.password)
+  const std::string& account = query.at("USERNAME");
+  bool subscriber = account == service.options.account && password != query.end() &&
+                    password->second == service.options.password;
+  bool free = account == service.options.freeAccount && password != query.end() &&
+              password->second == service.options.freePassword;
+  if (!subscriber && !free)
     return SessionElement(service, "Username/password incorrect ", false);  // the real text ends in a blank
   NewKey(service);
+  service.freeKey = free;
   return SessionElement(service, "", true);
 }
 
-std::string StationXml(const StationElements& elements) {
+std::string StationXml(const StationElements& elements, bool free) {
   std::ostringstream xml;
   xml << "<Callsign>\n";
-  for (const auto& [name, value] : elements) xml << "<" << name << ">" << value << "</" << name << ">\n";
-  xml << "<geoloc>user</geoloc>\n</Callsign>\n";
+  for (const auto& [name, value] : elements) {
+    if (free && std::find(std::begin(kFreeElements), std::end(kFreeElements), name) == std::end(kFreeElements)) continue;
+    xml << "<" << name << ">" << value << "</" << name << ">\n";
+  }
+  if (!free) xml << "<geoloc>user</geoloc>\n";
+  xml << "</Callsign>\n";
   return xml.str();
 }
 
@@ -111,12 +142,16 @@ std::string LookupReply(QrzDouble& service, const std::map<std::string, std::str
     bool expired = std::find(service.expiredKeys.begin(), service.expiredKeys.end(), key) != service.expiredKeys.end();
     return SessionElement(service, expired ? "Session Timeout" : "Invalid session key", false);
   }
+  // The day's lookups used up: a new key does not help.
+  if (service.options.lookupLimit > 0 && service.lookupsToday >= service.options.lookupLimit)
+    return SessionElement(service, "Lookup limit exceeded for today", true);
   ++service.lookupsOnKey;
+  ++service.lookupsToday;
   std::string call = query.count("CALLSIGN") ? query.at("CALLSIGN") : "";
   auto station = service.stations.find(Upper(call));
   std::string reply = station == service.stations.end()
                           ? SessionElement(service, "Not found: " + call, true)
-                          : StationXml(station->second) + SessionElement(service, "", true);
+                          : StationXml(station->second, service.freeKey) + SessionElement(service, "", true);
   if (service.options.expireAfter > 0 && service.lookupsOnKey >= service.options.expireAfter) {
     service.expiredKeys.push_back(service.key);
     service.key.clear();
@@ -136,12 +171,19 @@ void AnswerXml(QrzDouble& service, const httplib::Request& request, httplib::Res
 void AnswerLogbook(QrzDouble& service, const httplib::Request& request, httplib::Response& response) {
   std::map<std::string, std::string> query = QueryOf(request);
   if (query["KEY"] != service.options.logbookKey || query["ACTION"] != "FETCH") {
-    response.set_content("RESULT=FAIL&REASON=invalid api key&COUNT=0", "text/plain");
+    // The service echoes the key back.
+    response.set_content("STATUS=AUTH&RESULT=AUTH&REASON=invalid api key " + query["KEY"] + "\n&EXTENDED=", "text/plain");
     return;
   }
-  response.set_content("RESULT=OK&COUNT=" + std::to_string(service.logbook.size()) + "&ADIF=" +
-                           EscapedLogbook(service.logbook),
-                       "text/plain");
+  std::string count = "COUNT=" + std::to_string(service.logbook.size());
+  std::string adif = EscapedLogbook(service.logbook);
+  switch (service.options.logbookShape) {
+    case LogbookShape::kResultLast: response.set_content(count + "&ADIF=" + adif + "&RESULT=OK", "text/plain"); break;
+    case LogbookShape::kResultFirst: response.set_content("RESULT=OK&" + count + "&ADIF=" + adif, "text/plain"); break;
+    case LogbookShape::kStatus:
+      response.set_content("STATUS=OK&" + count + "&ADIF=" + adif + "&EXTENDED=\n", "text/plain");
+      break;
+  }
 }
 
 // Applies the ordered fault; true when the request has been answered by it.
@@ -156,6 +198,11 @@ bool AnswerWithFault(QrzDouble& service, httplib::Response& response) {
     case QrzFault::kHttpError:
       response.status = 503;
       response.set_content("Service Unavailable", "text/plain");
+      return true;
+    case QrzFault::kSlowGateway:
+      std::this_thread::sleep_for(std::chrono::seconds(service.options.gatewaySeconds));
+      response.status = 504;
+      response.set_content("Gateway Time-out", "text/plain");
       return true;
     default:
       return false;
@@ -195,7 +242,10 @@ std::string EscapedLogbook(const std::vector<std::string>& records) {
   std::string adif;
   for (const std::string& record : records) {
     std::string escaped;
-    for (char c : record) {
+    size_t call = record.find("<call:"), callEnd = record.find('<', call + 1);
+    for (size_t i = 0; i < record.size(); ++i) {
+      char c = record[i];
+      if (c == '/' && call != std::string::npos && i > call && i < callEnd) c = '_';
       if (c == '<' && !escaped.empty()) escaped += "\n";  // one field per line
       if (c == '<') escaped += "&lt;";
       else if (c == '>') escaped += "&gt;";
@@ -215,7 +265,7 @@ StationTable ReadStationTable(const std::string& path) {
     std::vector<std::string> values = Split(lines[i], "|");
     StationElements elements;
     for (size_t f = 1; f < names.size() && f < values.size(); ++f)
-      if (!values[f].empty()) elements.emplace_back(names[f], values[f]);
+      if (!values[f].empty()) elements.emplace_back(names[f], WithBytes(values[f]));
     stations[Upper(values[0])] = elements;
   }
   return stations;

@@ -12,8 +12,16 @@
 #include <utility>
 #include <vector>
 
-// kRefuse: the address QrzDoubleUrl hands out is one where nothing listens.
-enum class QrzFault { kNone, kStall, kGarbage, kHttpError, kRefuse };
+// kRefuse: the address QrzDoubleUrl hands out is one where nothing listens. kSlowGateway: a
+// gateway's 504 after gatewaySeconds.
+enum class QrzFault { kNone, kStall, kGarbage, kHttpError, kRefuse, kSlowGateway };
+
+// The logbook reply's shapes, all seen from the real service.
+enum class LogbookShape {
+  kResultLast,   // COUNT=n&ADIF=...<eor>\n\n&RESULT=OK
+  kResultFirst,  // RESULT=OK&COUNT=n&ADIF=...
+  kStatus,       // STATUS=OK&COUNT=n&ADIF=...&EXTENDED=
+};
 
 struct QrzDoubleOptions {
   std::string stationsPath;  // the station table (qrz_stations.txt)
@@ -21,8 +29,14 @@ struct QrzDoubleOptions {
   std::string account = "N0VANE";
   std::string password = "vane-demo";
   std::string logbookKey = "A1B2-C3D4-E5F6-0789";
-  int expireAfter = 0;   // lookups on one key before it times out; 0 never
+  // An account without an XML subscription: its session says so, its records are reduced.
+  std::string freeAccount = "N0FREE";
+  std::string freePassword = "vane-free";
+  int expireAfter = 0;    // lookups on one key before it times out; 0 never
+  int lookupLimit = 0;    // lookups a day before every lookup is refused, whatever the key; 0 none
   int stallSeconds = 35;  // longer than the client waits
+  int gatewaySeconds = 2;
+  LogbookShape logbookShape = LogbookShape::kResultLast;
 };
 
 using StationElements = std::vector<std::pair<std::string, std::string>>;
@@ -40,6 +54,8 @@ struct QrzDouble {
   std::atomic<QrzFault> fault{QrzFault::kNone};
   std::mutex mutex;  // guards what follows
   std::string key;
+  bool freeKey = false;  // the key is the account's without a subscription
+  int lookupsToday = 0;
   std::vector<std::string> expiredKeys;
   int keysIssued = 0;
   int lookupsOnKey = 0;
@@ -48,6 +64,7 @@ struct QrzDouble {
 };
 
 // The station table of a data file such as tools/qrz_stations.txt; empty when unreadable.
+// "\xE9" in a value stands for that byte: a record in ISO-8859-1, as some real ones are.
 StationTable ReadStationTable(const std::string& path);
 // The value of one element of a station, empty when it has none.
 std::string ElementOf(const StationElements& elements, const std::string& name);
@@ -59,5 +76,5 @@ bool StartQrzDouble(QrzDouble& service, const QrzDoubleOptions& options, int por
 void StopQrzDouble(QrzDouble& service);
 // The double's address; with the kRefuse fault, one where every connection is refused.
 std::string QrzDoubleUrl(const QrzDouble& service);
-// The logbook as the logbook API sends it, with "<" and ">" escaped.
+// The logbook as the logbook API sends it: "<" and ">" escaped, "/" in calls written "_".
 std::string EscapedLogbook(const std::vector<std::string>& records);

@@ -1,5 +1,6 @@
 // qrz_double: runs the local QRZ double until it is stopped, printing the port it serves.
-//   qrz_double [--port N] [--data DIR] [--expire-after N] [--fault stall|garbage|http-error|refuse]
+//   qrz_double [--port N] [--data DIR] [--expire-after N] [--lookup-limit N]
+//              [--fault stall|garbage|http-error|refuse|slow-gateway] [--logbook-shape result-last|result-first|status]
 // With "refuse" it prints a port on which nothing listens, so every connection is refused.
 #include <csignal>
 #include <cstdio>
@@ -19,7 +20,14 @@ QrzFault FaultNamed(const std::string& name) {
   if (name == "garbage") return QrzFault::kGarbage;
   if (name == "http-error") return QrzFault::kHttpError;
   if (name == "refuse") return QrzFault::kRefuse;
+  if (name == "slow-gateway") return QrzFault::kSlowGateway;
   return QrzFault::kNone;
+}
+
+LogbookShape ShapeNamed(const std::string& name) {
+  if (name == "result-first") return LogbookShape::kResultFirst;
+  if (name == "status") return LogbookShape::kStatus;
+  return LogbookShape::kResultLast;
 }
 
 }  // namespace
@@ -34,7 +42,9 @@ int main(int argc, char** argv) {
     if (flag == "--port") port = std::stoi(value);
     else if (flag == "--data") data = value;
     else if (flag == "--expire-after") options.expireAfter = std::stoi(value);
+    else if (flag == "--lookup-limit") options.lookupLimit = std::stoi(value);
     else if (flag == "--fault") fault = FaultNamed(value);
+    else if (flag == "--logbook-shape") options.logbookShape = ShapeNamed(value);
     else {
       std::fprintf(stderr, "qrz_double: unknown option %s\n", flag.c_str());
       return 2;

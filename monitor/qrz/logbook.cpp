@@ -24,7 +24,7 @@ const std::string kRecordEnd = "&lt;eor&gt;";
 const std::string kStampLabel = "Download Time Stamp: ";
 
 struct Copy {
-  TextFile& output;
+  std::function<void(const std::string&)> writeRecord;
   std::string pending;  // text since the last record's end
   std::string head;     // the reply's first bytes
   std::string record;   // the record being written, unescaped
@@ -44,7 +44,7 @@ size_t SkipLineFeeds(const char* text, size_t size, size_t at) {
 }
 
 // "&lt;" or "&gt;" (line feeds within allowed) starting at text[at] == '&': the character it
-// stands for and the bytes it takes; 0 when it is neither.
+// stands for and the bytes it takes; 0 when it is neither, and then nothing is taken.
 char EntityAt(const char* text, size_t size, size_t at, size_t& taken) {
   if (at + 4 <= size && text[at + 2] == 't' && text[at + 3] == ';' && (text[at + 1] == 'l' || text[at + 1] == 'g')) {
     taken = 4;  // as the service writes them: nothing between the letters
@@ -53,9 +53,9 @@ char EntityAt(const char* text, size_t size, size_t at, size_t& taken) {
   size_t l = SkipLineFeeds(text, size, at + 1);
   size_t t = l < size ? SkipLineFeeds(text, size, l + 1) : size;
   size_t semicolon = t < size ? SkipLineFeeds(text, size, t + 1) : size;
-  if (semicolon >= size || text[t] != 't' || text[semicolon] != ';') return 0;
+  if (semicolon >= size || (text[l] != 'l' && text[l] != 'g') || text[t] != 't' || text[semicolon] != ';') return 0;
   taken = semicolon + 1 - at;
-  return text[l] == 'l' ? '<' : text[l] == 'g' ? '>' : 0;
+  return text[l] == 'l' ? '<' : '>';
 }
 
 // Line feeds dropped, then "&lt;" and "&gt;" made "<" and ">"; no other entity is touched.
@@ -77,7 +77,7 @@ void AppendUnescaped(const char* text, size_t size, std::string& record) {
 void WriteRecord(Copy& copy, const char* text, size_t size) {
   copy.record.clear();
   AppendUnescaped(text, size, copy.record);
-  WriteLine(copy.output, copy.record);  // a failed write is the stream's: WriteFileWhole reports it
+  copy.writeRecord(copy.record);
   // A screen line per thousand records: 100,000 records would queue 5 MB of screen output.
   if (++copy.records % kRecordsPerCount == 0) ShowCount(copy.records);
 }
@@ -135,31 +135,39 @@ void CopyReply(Copy& copy) {
   CloseFile(reply);
 }
 
-// RESULT, COUNT and REASON from "RESULT=OK&COUNT=3&ADIF=...".
-std::map<std::string, std::string> ReplyHeadFields(const std::string& head) {
-  std::map<std::string, std::string> fields;
+// The reply's fields, "KEY=value" between "&": RESULT, STATUS, COUNT, REASON. They come in
+// no fixed order: before "ADIF=" in the head, or after the last record in the tail (where the
+// service puts RESULT too). The ADIF itself holds raw "&", so it is never read for fields.
+void ReadReplyFields(const std::string& text, bool stopAtAdif, std::map<std::string, std::string>& fields) {
   size_t from = 0;
-  while (from < head.size()) {
-    size_t amp = head.find('&', from);
-    std::string part = head.substr(from, amp == std::string::npos ? std::string::npos : amp - from);
+  while (from <= text.size()) {
+    size_t amp = std::min(text.find('&', from), text.size());
+    std::string part = text.substr(from, amp - from);
     size_t equals = part.find('=');
-    if (equals == std::string::npos) break;
-    std::string key = UpperCase(part.substr(0, equals));
-    if (key == "ADIF") break;
-    fields[key] = part.substr(equals + 1);
-    if (amp == std::string::npos) break;
+    std::string key = equals == std::string::npos ? "" : UpperCase(TrimBlanks(ReplaceAll(ReplaceAll(part.substr(0, equals), "\r", ""), "\n", "")));
+    if (stopAtAdif && key == "ADIF") return;
+    if (!key.empty() && key.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ_") == std::string::npos)
+      fields.emplace(key, TrimBlanks(ReplaceAll(ReplaceAll(part.substr(equals + 1), "\r", ""), "\n", "")));
     from = amp + 1;
   }
-  return fields;
+}
+
+// The service's reason, without the key it echoes back ("invalid api key <key>").
+std::string ReasonOf(const std::map<std::string, std::string>& fields) {
+  auto reason = fields.find("REASON");
+  if (reason == fields.end()) return "the QRZ logbook service sent no logbook";
+  std::string text = reason->second;
+  if (!glb_QRZLogBookKey.empty()) text = TrimBlanks(ReplaceAll(text, glb_QRZLogBookKey, ""));
+  return text.rfind("invalid api key", 0) == 0 ? "invalid api key" : text;
 }
 
 // Why the reply must not replace the previous copy; empty when it may.
 std::string CopyFault(const Copy& copy) {
-  std::map<std::string, std::string> fields = ReplyHeadFields(copy.head);
-  if (fields["RESULT"] != "OK") {
-    std::string reason = fields.count("REASON") ? fields["REASON"] : "no logbook in its reply";
-    return "the QRZ logbook service said: " + reason;
-  }
+  std::map<std::string, std::string> fields;
+  ReadReplyFields(copy.head, true, fields);
+  if (copy.records > 0) ReadReplyFields(copy.pending, false, fields);
+  std::string result = fields.count("RESULT") ? fields["RESULT"] : fields["STATUS"];
+  if (result != "OK") return ReasonOf(fields);
   if (!fields.count("COUNT")) return "the reply gave no record count";
   int32_t expected = TextToWholeNumber(fields["COUNT"]);
   if (copy.records != expected)
@@ -169,7 +177,8 @@ std::string CopyFault(const Copy& copy) {
 
 // The stamp line, then the reply a record a line; the reply's fault, if it has one.
 std::string WriteCopy(TextFile& output) {
-  Copy copy{output, {}, {}, {}, 0};
+  // A failed write is the stream's: WriteFileWhole reports it.
+  Copy copy{[&output](const std::string& record) { WriteLine(output, record); }, {}, {}, {}, 0};
   ClockReading now = ReadClock();
   WriteLine(output, kStampLabel + now.date + " " + now.time);
   CopyReply(copy);
@@ -178,6 +187,13 @@ std::string WriteCopy(TextFile& output) {
 }
 
 }  // namespace
+
+std::vector<std::string> CopiedRecords(const std::string& reply, size_t pieceSize) {
+  std::vector<std::string> records;
+  Copy copy{[&records](const std::string& record) { records.push_back(record); }, {}, {}, {}, 0};
+  for (size_t at = 0; at < reply.size(); at += pieceSize) TakeChunk(copy, reply.substr(at, pieceSize));
+  return records;
+}
 
 std::string CopyTimeStamp(const std::string& fileName) {
   TextFile file;

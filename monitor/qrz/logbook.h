@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // Writes the copy beside fileName ("<fileName>.new") and puts it in its place only when the
 // service said RESULT=OK, every record it counted came, and every write reached the disk; else
@@ -12,3 +13,5 @@ void DownloadLogBook(const std::string& fileName, std::string& errorText);
 void WriteLogBookCopy(const std::string& fileName, std::string& errorText);
 // The date and time a copy was downloaded, from its first line; empty when there is no copy.
 std::string CopyTimeStamp(const std::string& fileName);
+// The records the copy step makes of a reply that arrives in pieces of pieceSize bytes.
+std::vector<std::string> CopiedRecords(const std::string& reply, size_t pieceSize);

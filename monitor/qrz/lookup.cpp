@@ -15,7 +15,8 @@ struct TagField {
 };
 
 constexpr TagField kTagFields[] = {
-    {"call", &StationRecord::call},       {"name_fmt", &StationRecord::name_fmt}, {"addr1", &StationRecord::addr1},
+    {"call", &StationRecord::call},       {"name_fmt", &StationRecord::name_fmt}, {"fname", &StationRecord::fname},
+    {"name", &StationRecord::name},       {"addr1", &StationRecord::addr1},
     {"addr2", &StationRecord::addr2},     {"state", &StationRecord::state},       {"zip", &StationRecord::zip},
     {"dxcc", &StationRecord::dxcc},       {"country", &StationRecord::country},   {"ccode", &StationRecord::ccode},
     {"lat", &StationRecord::lat},         {"lon", &StationRecord::lon},           {"grid", &StationRecord::grid},
@@ -41,6 +42,8 @@ void StationFromReply(const std::string& reply, StationRecord& record) {
     std::string& field = record.*tagField.field;
     if (TagValue(reply, tagField.tag, field)) field = DecodeXmlText(field);
   }
+  // Accounts without a subscription get no name_fmt: the first name and the name make it.
+  if (record.name_fmt.empty()) record.name_fmt = TrimBlanks(record.fname + " " + record.name);
   // ASCII letters only: the state is UTF-8 now ("Niederösterreich").
   for (char& c : record.state)
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');

@@ -9,7 +9,7 @@ inline constexpr const char* kCutShortReply = "the QRZ reply was cut short";
 // The station as the service describes it; fields whose element is missing stay empty.
 // Texts are as sent (bytes, UTF-8 or ISO-8859-1), blanks stripped, XML references decoded.
 struct StationRecord {
-  std::string call, name_fmt, addr1, addr2, state, zip, dxcc, country, ccode, lat, lon, grid, county, fips,
+  std::string call, name_fmt, fname, name, addr1, addr2, state, zip, dxcc, country, ccode, lat, lon, grid, county, fips,
       land, efdate, expdate, class_, email, cqzone, ituzone;
   std::string bearing;   // whole degrees from the operator, " 301"; empty without a position
   std::string distance;  // whole statute miles, " 4783"

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <random>
 
 #include "common/text.h"
 #include "monitor/globals.h"
@@ -222,7 +223,11 @@ TEST_F(QrzTest, ALookupFillsTheRecordWithBearingAndDistance) {
   EXPECT_EQ(latOnly.lat, "50.0647");
   EXPECT_EQ(latOnly.bearing, "");
   EXPECT_EQ(latOnly.distance, "");
-  EXPECT_EQ(Lookup("K0MPL").name_fmt, "");
+  EXPECT_EQ(Lookup("K0MPL").name_fmt, "Pat Lindqvist");  // no name_fmt: the first name and the name
+  StationRecord mixed = Lookup("OE3WKL");  // an ISO-8859-1 city and state beside a UTF-8 country
+  EXPECT_EQ(mixed.addr2, "St. P\xC3\xB6lten");
+  EXPECT_EQ(mixed.state, "NIEDER\xC3\xB6STERREICH");
+  EXPECT_EQ(mixed.country, "\xC3\x96sterreich");
   EXPECT_EQ(Lookup("W7XYZ/P").call, "W7XYZ");
   EXPECT_EQ(Requests().back(), "/xml/current/?s=" + glb_QRZSessionKey + ";callsign=W7XYZ%2FP");
   EXPECT_EQ(asked, "W7XYZ");  // the service's form replaces the call asked for
@@ -266,10 +271,14 @@ TEST_F(QrzTest, AFailedRequestNeverReturnsThePreviousStation) {
   struct Case {
     QrzFault fault;
     LookupResult result;
+    const char* canned = "";
   };
+  const char* cutShort = "<?xml version=\"1.0\" ?>\n<QRZDatabase>\n<Callsign>\n<call>JA1XGI</call>\n<fname>Hir";
   for (Case c : {Case{QrzFault::kHttpError, LookupResult::kServiceDown}, {QrzFault::kGarbage, LookupResult::kFailed},
-                 {QrzFault::kRefuse, LookupResult::kServiceDown}}) {
+                 {QrzFault::kRefuse, LookupResult::kServiceDown},
+                 {QrzFault::kNone, LookupResult::kFailed, cutShort}}) {
     Fault(c.fault);
+    Can(c.canned);
     std::string error;
     StationRecord record = Lookup("JA1XGI", &error);
     EXPECT_EQ(result, c.result);
@@ -278,8 +287,33 @@ TEST_F(QrzTest, AFailedRequestNeverReturnsThePreviousStation) {
     EXPECT_NE(error, "");
     EXPECT_EQ(asked, "JA1XGI");
   }
+  Can("");
   Fault(QrzFault::kNone);
   EXPECT_EQ(Lookup("W1AW").call, "W1AW");
+}
+
+// A free account's lookups for the day used up: a new key does not cure it, so it costs one
+// renewal a period, and the service's words stay until a lookup succeeds.
+TEST_F(QrzTest, ALookupLimitCostsOneRenewalAPeriod) {
+  {
+    std::lock_guard<std::mutex> lock(service.mutex);
+    service.options.lookupLimit = 1;
+  }
+  LogIn();
+  LookupCache cache;
+  int32_t lookups = 0;
+  Resolve(cache, lookups, {"W1AW", "JA1XGI", "DL5NAM", "VK2DX"});
+  EXPECT_EQ(lookups, 3);
+  EXPECT_EQ(FailedCalls(cache), (std::vector<std::string>{"JA1XGIx1", "DL5NAMx1", "VK2DXx1"}));
+  EXPECT_EQ(cache.serviceError, "Lookup limit exceeded for today");
+  std::vector<std::string> requests = Requests();
+  EXPECT_EQ(std::count_if(requests.begin(), requests.end(), [](const std::string& r) { return Contains(r, "username="); }), 2);
+  {
+    std::lock_guard<std::mutex> lock(service.mutex);
+    service.options.lookupLimit = 0;
+  }
+  Resolve(cache, lookups, {"JA1XGI"});
+  EXPECT_EQ(cache.serviceError, "");
 }
 
 TEST_F(QrzTest, TheTempFileIsNeverWrittenThroughALink) {
@@ -409,11 +443,50 @@ TEST_F(QrzTest, TheLogbookBecomesOneRecordALine) {
   EXPECT_EQ(ScreenRowText(21), std::string(kScreenColumns, ' '));
 }
 
-TEST_F(QrzTest, TheDoublesLogbookDownloadsWhole) {
-  EXPECT_EQ(Download(), "");
-  std::string copy = ReadFileBytes("N0VANE.adi.txt");
-  EXPECT_NE(copy.find("\r\n<call:5>K2LYV<mode:3>FT8<band:3>20m<qso_date:8>20210102<dxcc:3>291<app_qrzlog_status:1>C"), std::string::npos);
-  EXPECT_EQ(std::count(copy.begin(), copy.end(), '\n'), 9);
+// RESULT, STATUS and COUNT wherever the service puts them, before the records or after.
+TEST_F(QrzTest, TheDoublesLogbookDownloadsWholeInEveryShape) {
+  for (LogbookShape shape : {LogbookShape::kResultLast, LogbookShape::kResultFirst, LogbookShape::kStatus}) {
+    {
+      std::lock_guard<std::mutex> lock(service.mutex);
+      service.options.logbookShape = shape;
+    }
+    EXPECT_EQ(Download(), "");
+    std::string copy = ReadFileBytes("N0VANE.adi.txt");
+    EXPECT_NE(copy.find("\r\n<call:5>K2LYV<mode:3>FT8<band:3>20m<qso_date:8>20210102<dxcc:3>291<app_qrzlog_status:1>C"), std::string::npos);
+    EXPECT_EQ(std::count(copy.begin(), copy.end(), '\n'), 1 + static_cast<int>(service.logbook.size()));
+  }
+}
+
+namespace {
+
+// The copy step as plainly stated: a byte at a time; before the first record "=&lt;" drops all
+// before it; at each "&lt;eor&gt;" the record, line feeds removed, "&lt;" then "&gt;" replaced.
+std::vector<std::string> RecordsByTheRule(const std::string& reply) {
+  std::vector<std::string> records;
+  std::string text;
+  for (char c : reply) {
+    text += c;
+    if (records.empty() && EndsWith(text, "=&lt;")) text = "&lt;";
+    if (!EndsWith(text, "&lt;eor&gt;")) continue;
+    records.push_back(ReplaceAll(ReplaceAll(ReplaceAll(text, "\n", ""), "&lt;", "<"), "&gt;", ">"));
+    text.clear();
+  }
+  return records;
+}
+
+}  // namespace
+
+TEST(CopiedRecords, FollowTheRuleOnRandomReplies) {
+  const char* const pieces[] = {"&", "l", "g", "t", ";", "\n", "\r", "x", "=", "e", "o", "r",
+                                "&lt;", "&gt;", "&lt;eor&gt;", "&at;", "&amp;", "=&lt;", "&l\nt;", "RESULT=OK&"};
+  std::mt19937 random(2026);
+  for (int round = 0; round < 30000; ++round) {
+    std::string reply;
+    for (int length = static_cast<int>(random() % 30); length > 0; --length) reply += pieces[random() % std::size(pieces)];
+    size_t pieceSize = 1 + random() % 16;
+    ASSERT_EQ(CopiedRecords(reply, pieceSize), RecordsByTheRule(reply)) << "reply [" << reply << "] in pieces of " << pieceSize;
+  }
+  EXPECT_EQ(CopiedRecords("=&lt;x&at;yz&lt;eor&gt;", 64), std::vector<std::string>{"<x&at;yz<eor>"});
 }
 
 TEST_F(QrzTest, AnEndMarkerAcrossReadsStillClosesTheRecord) {
@@ -433,7 +506,10 @@ TEST_F(QrzTest, AFailedOrRefusedDownloadKeepsThePreviousCopy) {
     QrzFault fault;
     const char* error;
   };
-  for (const Case& c : {Case{"wrong", "", QrzFault::kNone, "the QRZ logbook service said: invalid api key"},
+  for (const Case& c : {Case{"wrong", "", QrzFault::kNone, "invalid api key"},  // without the key echoed back
+                        Case{nullptr, "STATUS=AUTH&REASON=user does not have a valid QRZ subscription to use this function",
+                             QrzFault::kNone, "user does not have a valid QRZ subscription to use this function"},
+                        Case{nullptr, "COUNT=1&ADIF=" + record + "\n&RESULT=FAIL", QrzFault::kNone, "the QRZ logbook service sent no"},
                         Case{nullptr, "RESULT=OK&COUNT=3&ADIF=" + record + record, QrzFault::kNone,
                              "the reply was cut short (2 of 3 records)"},
                         Case{nullptr, "RESULT=OK&ADIF=" + record, QrzFault::kNone, "the reply gave no record count"},
