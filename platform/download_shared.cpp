@@ -15,7 +15,16 @@ int NoProgressSeconds() { return noProgressSeconds; }
 
 void SetNoProgressSeconds(int seconds) { noProgressSeconds = seconds > 0 ? seconds : kNoProgressSeconds; }
 
-DownloadStatus DownloadToFile(const std::string& url, const std::string& targetPath, std::string& failure) {
+std::string TooLongFailure(const DownloadLimits& limits) {
+  return "the reply took longer than " + std::to_string(limits.totalSeconds) + " seconds";
+}
+
+std::string TooLargeFailure(const DownloadLimits& limits) {
+  return "the reply was larger than " + std::to_string(limits.maxBytes / 1024) + " KB";
+}
+
+DownloadStatus DownloadToFile(const std::string& url, const std::string& targetPath, std::string& failure,
+                              const DownloadLimits& limits) {
   failure.clear();
   int errorNumber = 0;
   std::FILE* target = OpenPrivateFileForWriting(targetPath, errorNumber);
@@ -23,7 +32,7 @@ DownloadStatus DownloadToFile(const std::string& url, const std::string& targetP
     failure = "cannot write " + targetPath + ": " + std::strerror(errno);
     return DownloadStatus::kNotWritten;
   }
-  DownloadStatus status = FetchToFile(url, target, failure);
+  DownloadStatus status = FetchToFile(url, target, failure, limits);
   if (std::fclose(target) != 0 && status == DownloadStatus::kDone) {
     failure = "writing " + targetPath + " failed: " + std::strerror(errno);
     status = DownloadStatus::kNotWritten;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <httplib.h>
 
+#include <atomic>
 #include <thread>
 
 #include "tests/support.h"
@@ -37,12 +38,29 @@ TEST(DownloadToFile, FetchesFollowsRedirectsAndSendsAUserAgent) {
     response.set_content("<Key>abc</Key>\n", "text/xml");
   });
   local.server.Get("/moved", [](const httplib::Request&, httplib::Response& response) { response.set_redirect("/reply"); });
+  std::atomic<int> loops{0};
+  local.server.Get("/loop", [&](const httplib::Request&, httplib::Response& response) {
+    ++loops;
+    response.set_redirect("/loop");
+  });
+  // A proxy that compresses: the same reply, gzipped.
+  local.server.Get("/gzip", [](const httplib::Request& request, httplib::Response& response) {
+    static const char kGzipped[] = "\x1f\x8b\x08\x00\x00\x00\x00\x00\x02\x03\xb3\xf1\x4e\xad\xb4\x4b\x4c\x4a\xb6\xd1"
+                                   "\x07\x31\xb8\x00\xd8\xa3\x25\xd2\x0f\x00\x00\x00";
+    if (request.get_header_value("Accept-Encoding").find("gzip") == std::string::npos) return;
+    response.set_header("Content-Encoding", "gzip");
+    response.set_content(std::string(kGzipped, sizeof kGzipped - 1), "text/xml");
+  });
   local.Start();
   std::string failure;
   EXPECT_EQ(DownloadToFile(local.Url("/moved"), "reply.tmp", failure), DownloadStatus::kDone);
   EXPECT_EQ(ReadFileBytes("reply.tmp"), "<Key>abc</Key>\n");
   EXPECT_EQ(agent, kUserAgent);
   EXPECT_TRUE(IsOwnerOnlyFile("reply.tmp"));
+  EXPECT_EQ(DownloadToFile(local.Url("/gzip"), "reply.tmp", failure), DownloadStatus::kDone) << failure;
+  EXPECT_EQ(ReadFileBytes("reply.tmp"), "<Key>abc</Key>\n");
+  EXPECT_EQ(DownloadToFile(local.Url("/loop"), "reply.tmp", failure), DownloadStatus::kUnreachable);
+  EXPECT_EQ(loops, 1 + kMaxRedirects);
 }
 
 TEST(DownloadToFile, FailsOnHttpErrorsAndRefusedConnections) {
@@ -66,13 +84,15 @@ TEST(DownloadToFile, FailsOnHttpErrorsAndRefusedConnections) {
   EXPECT_EQ(ReadFileBytes("reply.tmp"), "");  // emptied before the request
 }
 
-// Only a download that makes no progress fails: a slow one may take as long as it needs.
-TEST(DownloadToFile, HasNoTotalTimeLimitOnlyANoProgressLimit) {
+// Only a download that makes no progress fails: a slow one may take as long as it needs,
+// unless it asked for limits (a callsign lookup is a few kilobytes).
+TEST(DownloadToFile, OnlyNoProgressOrTheLimitsAskedForStopADownload) {
   ScratchFolder folder;
   LocalServer local;
   auto trickle = [](int pieces, int pauseMilliseconds) {
     return [=](const httplib::Request&, httplib::Response& response) {
-      response.set_chunked_content_provider("text/plain", [=](size_t offset, httplib::DataSink& sink) {
+      // Not text: the server would compress it, and its compressor holds the trickle back.
+      response.set_chunked_content_provider("application/octet-stream", [=](size_t offset, httplib::DataSink& sink) {
         if (offset >= static_cast<size_t>(pieces)) {
           sink.done();
           return true;
@@ -84,11 +104,18 @@ TEST(DownloadToFile, HasNoTotalTimeLimitOnlyANoProgressLimit) {
   };
   local.server.Get("/slow", trickle(6, 500));   // 3 s in all, never 1 s without a byte
   local.server.Get("/stalled", trickle(2, 3000));
+  local.server.Get("/large", [](const httplib::Request&, httplib::Response& response) {
+    response.set_content(std::string(3 << 20, 'x'), "text/plain");
+  });
   local.Start();
   SetNoProgressSeconds(2);
   std::string failure;
   EXPECT_EQ(DownloadToFile(local.Url("/slow"), "reply.tmp", failure), DownloadStatus::kDone) << failure;
   EXPECT_EQ(ReadFileBytes("reply.tmp"), "xxxxxx");
   EXPECT_EQ(DownloadToFile(local.Url("/stalled"), "reply.tmp", failure), DownloadStatus::kUnreachable);
+  EXPECT_EQ(DownloadToFile(local.Url("/slow"), "reply.tmp", failure, {1, 0}), DownloadStatus::kUnreachable);
+  EXPECT_EQ(failure, "the reply took longer than 1 seconds");
+  EXPECT_EQ(DownloadToFile(local.Url("/large"), "reply.tmp", failure, kSmallReplyLimits), DownloadStatus::kUnreachable);
+  EXPECT_EQ(failure, "the reply was larger than 1024 KB");
   SetNoProgressSeconds(0);
 }

@@ -72,9 +72,12 @@ DWORD StatusOf(HINTERNET request) {
   return status;
 }
 
-// The reply's body into target, piece by piece; each wait for a piece has the no-progress limit.
-DownloadStatus CopyBody(HINTERNET request, std::FILE* target, std::string& failure) {
+// The reply's body into target, piece by piece; each wait for a piece has the no-progress limit,
+// the whole body the limits.
+DownloadStatus CopyBody(HINTERNET request, std::FILE* target, std::string& failure, const DownloadLimits& limits) {
   std::vector<char> piece(64 * 1024);
+  ULONGLONG start = GetTickCount64();
+  int64_t received = 0;
   for (;;) {
     DWORD got = 0;
     if (!WinHttpReadData(request, piece.data(), static_cast<DWORD>(piece.size()), &got)) {
@@ -82,6 +85,15 @@ DownloadStatus CopyBody(HINTERNET request, std::FILE* target, std::string& failu
       return DownloadStatus::kUnreachable;
     }
     if (got == 0) return DownloadStatus::kDone;
+    received += got;
+    if (limits.maxBytes > 0 && received > limits.maxBytes) {
+      failure = TooLargeFailure(limits);
+      return DownloadStatus::kUnreachable;
+    }
+    if (limits.totalSeconds > 0 && GetTickCount64() - start >= static_cast<ULONGLONG>(limits.totalSeconds) * 1000) {
+      failure = TooLongFailure(limits);
+      return DownloadStatus::kUnreachable;
+    }
     if (std::fwrite(piece.data(), 1, got, target) != got) {
       failure = std::string("writing the reply failed: ") + std::strerror(errno);
       return DownloadStatus::kNotWritten;
@@ -101,7 +113,7 @@ HINTERNET OpenSession() {
 
 }  // namespace
 
-DownloadStatus FetchToFile(const std::string& url, std::FILE* target, std::string& failure) {
+DownloadStatus FetchToFile(const std::string& url, std::FILE* target, std::string& failure, const DownloadLimits& limits) {
   UrlParts parts;
   if (!SplitUrl(url, parts)) {
     failure = Failure(GetLastError());
@@ -120,12 +132,17 @@ DownloadStatus FetchToFile(const std::string& url, std::FILE* target, std::strin
   // No limit on the whole download: only on resolving, connecting and each wait for data.
   int limit = NoProgressSeconds() * 1000;
   WinHttpSetTimeouts(request.handle, limit, limit, limit, limit);
+  DWORD redirects = kMaxRedirects;
+  WinHttpSetOption(request.handle, WINHTTP_OPTION_MAX_HTTP_AUTOMATIC_REDIRECTS, &redirects, sizeof redirects);
+  // gzip and deflate asked for and decoded (Windows 8.1 and later): a compressing proxy is read.
+  DWORD decompression = WINHTTP_DECOMPRESSION_FLAG_ALL;
+  WinHttpSetOption(request.handle, WINHTTP_OPTION_DECOMPRESSION, &decompression, sizeof decompression);
   if (!WinHttpSendRequest(request.handle, WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0) ||
       !WinHttpReceiveResponse(request.handle, nullptr)) {
     failure = Failure(GetLastError());
     return DownloadStatus::kUnreachable;
   }
-  DownloadStatus status = CopyBody(request.handle, target, failure);
+  DownloadStatus status = CopyBody(request.handle, target, failure, limits);
   DWORD code = StatusOf(request.handle);
   if (status == DownloadStatus::kDone && code >= 400) {
     failure = "the server answered HTTP " + std::to_string(code);

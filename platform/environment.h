@@ -13,7 +13,8 @@ inline constexpr char kPathSeparator = '/';
 std::string EnvironmentValue(const std::string& name);
 // Sets a variable for this process and the programs it starts.
 void SetEnvironmentValue(const std::string& name, const std::string& value);
-// TEMP; on POSIX falling back to TMPDIR, then /tmp.
+// TEMP; on POSIX falling back to a folder of the user's own: XDG_RUNTIME_DIR, else
+// dxvane-<uid> (mode 0700, made when missing) in TMPDIR or /tmp.
 std::string TempFolder();
 // LOCALAPPDATA; on POSIX falling back to XDG_DATA_HOME, then the user's data folder
 // (where WSJT-X keeps its folder there).

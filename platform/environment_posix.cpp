@@ -1,6 +1,9 @@
 // Environment defaults on Linux and macOS.
 #include "platform/environment.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdlib>
 
 std::string EnvironmentValue(const std::string& name) {
@@ -12,12 +15,32 @@ void SetEnvironmentValue(const std::string& name, const std::string& value) {
   setenv(name.c_str(), value.c_str(), 1);
 }
 
+namespace {
+
+// A folder only we can enter: ours, not a link, no access for others.
+bool IsOurPrivateFolder(const std::string& path) {
+  struct stat info;
+  return lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == geteuid() &&
+         (info.st_mode & 077) == 0;
+}
+
+}  // namespace
+
+// The shared, sticky /tmp is no place for our reply file: another user's QRZ_Data.tmp there
+// would stop us for good. TEMP when the user names a folder; else the session's own runtime
+// folder; else dxvane-<uid> in TMPDIR or /tmp, made 0700 and checked to be ours (when another
+// user holds that name, a fresh folder of our own beside it).
 std::string TempFolder() {
-  for (const char* name : {"TEMP", "TMPDIR"}) {
-    std::string value = EnvironmentValue(name);
-    if (!value.empty()) return value;
-  }
-  return "/tmp";
+  std::string temp = EnvironmentValue("TEMP");
+  if (!temp.empty()) return temp;
+  std::string runtime = EnvironmentValue("XDG_RUNTIME_DIR");
+  if (!runtime.empty() && IsOurPrivateFolder(runtime)) return runtime;
+  std::string base = EnvironmentValue("TMPDIR");
+  std::string folder = (base.empty() ? std::string("/tmp") : base) + "/dxvane-" + std::to_string(geteuid());
+  mkdir(folder.c_str(), 0700);
+  if (IsOurPrivateFolder(folder)) return folder;
+  std::string fresh = folder + "-XXXXXX";
+  return mkdtemp(fresh.data()) ? fresh : folder;
 }
 
 std::string LocalAppDataFolder() {

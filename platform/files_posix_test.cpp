@@ -80,3 +80,26 @@ TEST(OpenExistingForReading, AFifoIsRefusedAtOnceAndNamed) {
   EXPECT_EQ(OddFileKindOf("ALL.TXT"), "a FIFO");
   EXPECT_EQ(OddFileKindOf("missing"), "");
 }
+
+// With TEMP unset the reply file goes to a folder of the user's own, never the shared /tmp.
+TEST(TempFolder, IsTheUsersOwnWhenTempNamesNone) {
+  ScratchFolder folder;
+  std::string temp = EnvironmentValue("TEMP"), runtime = EnvironmentValue("XDG_RUNTIME_DIR"), tmpdir = EnvironmentValue("TMPDIR");
+  unsetenv("TEMP");
+  unsetenv("XDG_RUNTIME_DIR");
+  SetEnvironmentValue("TMPDIR", folder.path);
+  std::string own = folder.path + "/dxvane-" + std::to_string(geteuid());
+  EXPECT_EQ(TempFolder(), own);
+  struct stat info;
+  ASSERT_EQ(stat(own.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0700u);
+  chmod(own.c_str(), 0777);  // as someone else's would be to us: not ours to use
+  std::string fresh = TempFolder();
+  EXPECT_EQ(fresh.rfind(own + "-", 0), 0u) << fresh;
+  SetEnvironmentValue("TEMP", temp);
+  SetEnvironmentValue("XDG_RUNTIME_DIR", runtime);
+  SetEnvironmentValue("TMPDIR", tmpdir);
+  if (temp.empty()) unsetenv("TEMP");
+  if (runtime.empty()) unsetenv("XDG_RUNTIME_DIR");
+  if (tmpdir.empty()) unsetenv("TMPDIR");
+}

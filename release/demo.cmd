@@ -2,7 +2,8 @@
 rem The Dxvane demo: the monitor on a local stand-in for the QRZ services and a made-up
 rem WSJT-X feed, in a scratch folder of its own. No account, radio or WSJT-X is needed.
 rem Press Y or N at the logbook question; the table fills within a minute. Ctrl+C or closing
-rem the window ends the demo.
+rem the window ends the demo. "demo.cmd free" runs it as an operator without a QRZ XML
+rem subscription: entities come from the calls' prefixes, bearings from the grids sent.
 setlocal
 set "here=%~dp0"
 set "port=18073"
@@ -11,9 +12,15 @@ mkdir "%scratch%\temp"
 xcopy /e /i /q /y "%here%demo\seed" "%scratch%" >nul
 copy /y "%here%DXAlert.wav" "%scratch%" >nul
 copy /y "%here%StationAlert.wav" "%scratch%" >nul
+set "call=N0VANE"
+if /i "%~1"=="free" (
+  set "call=N0FREE"
+  copy /y "%scratch%\Config-free.ini" "%scratch%\Config.ini" >nul
+  copy /y "%scratch%\N0VANE.adi.txt" "%scratch%\N0FREE.adi.txt" >nul
+)
 
 start "" /b "%here%demo\qrz_double.exe" --port %port% --data "%here%demo" >nul 2>&1
-start "" /b "%here%demo\decode_feed.exe" --folder "%scratch%\WSJT-X" --call N0VANE --grid EN34 --after-login "%scratch%\temp\QRZ_Data.tmp" >nul 2>&1
+start "" /b "%here%demo\decode_feed.exe" --folder "%scratch%\WSJT-X" --call %call% --grid EN34 --after-login "%scratch%\temp\QRZ_Data.tmp" >nul 2>&1
 rem A moment for the stand-in to start listening.
 ping -n 2 127.0.0.1 >nul
 

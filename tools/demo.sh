@@ -1,6 +1,8 @@
 #!/bin/bash
 # The monitor on its embedded demo: a local QRZ double, a made-up WSJT-X feed, and the real
 # dxvane in a scratch folder. No account, radio or WSJT-X needed. Ctrl+C ends it all.
+#   tools/demo.sh          as an operator with a QRZ XML subscription
+#   tools/demo.sh --free   as one without: entities from the calls' prefixes, bearings from grids
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bin="$root/build/bin"
@@ -32,8 +34,14 @@ port=$(sed -n 's/^port //p' "$scratch/double.port")
 # from an earlier run (so that answering N at the question works too): tools/demo/.
 cp -R "$root/tools/demo/." "$scratch/"
 cp "$bin/DXAlert.wav" "$bin/StationAlert.wav" "$scratch/"
+call=N0VANE
+if [ "${1:-}" = "--free" ]; then
+  call=N0FREE
+  cp "$scratch/Config-free.ini" "$scratch/Config.ini"
+  cp "$scratch/N0VANE.adi.txt" "$scratch/N0FREE.adi.txt"
+fi
 
-"$bin/decode_feed" --folder "$scratch/WSJT-X" --call N0VANE --grid EN34 --after-login "$scratch/temp/QRZ_Data.tmp" &
+"$bin/decode_feed" --folder "$scratch/WSJT-X" --call "$call" --grid EN34 --after-login "$scratch/temp/QRZ_Data.tmp" &
 pids+=($!)
 
 cd "$scratch"

@@ -116,6 +116,15 @@ TEST(MarkedValue, CutsTheFirstValueAndStripsOnlyBlanks) {
   EXPECT_EQ(Marked("nothing"), "absent");
 }
 
+TEST(CutAddress, KeepsAtMost255CharactersAndNeverSplitsAnEscape) {
+  for (size_t before : {252u, 253u, 254u}) {
+    std::string address = std::string(before, 'a') + "%2F" + "tail";
+    std::string cut = CutAddress(address);
+    EXPECT_EQ(cut, before == 252 ? address.substr(0, 255) : std::string(before, 'a')) << before;
+  }
+  EXPECT_EQ(CutAddress("http://x/?a=%2F"), "http://x/?a=%2F");
+}
+
 TEST_F(QrzTest, ASessionKeyComesFromTheAccountAndPassword) {
   LogIn();
   EXPECT_EQ(Requests().back(), "/xml/current/?username=N0VANE;password=vane-demo;agent=QQQv2");

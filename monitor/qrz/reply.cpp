@@ -36,14 +36,22 @@ std::string PercentEncoded(const std::string& value) {
   return encoded;
 }
 
-DownloadStatus RequestToTempFile(const std::string& address, std::string& failure) {
+std::string CutAddress(const std::string& address) {
+  std::string cut = address.substr(0, kMaxAddressLength);
+  // Never inside a percent escape: "%2" would reach the service as a broken byte.
+  size_t percent = cut.rfind('%');
+  if (cut.size() < address.size() && percent != std::string::npos && percent + 3 > cut.size()) cut.erase(percent);
+  return cut;
+}
+
+DownloadStatus RequestToTempFile(const std::string& address, std::string& failure, const DownloadLimits& limits) {
   ConsoleFlush();  // what was written so far stays on screen while the request runs
-  return DownloadToFile(address.substr(0, kMaxAddressLength), glb_TempFileName, failure);
+  return DownloadToFile(CutAddress(address), glb_TempFileName, failure, limits);
 }
 
 DownloadStatus FetchReply(const std::string& address, std::string& reply, std::string& failure) {
   reply.clear();
-  DownloadStatus status = RequestToTempFile(address, failure);
+  DownloadStatus status = RequestToTempFile(address, failure, kSmallReplyLimits);
   if (status != DownloadStatus::kDone) return status;
   TextFile file;
   if (OpenForReading(file, glb_TempFileName, FileShare::kExclusive)) ReadReplyLine(file, reply);

@@ -14,11 +14,14 @@ std::string QrzLogbookBase();
 // A value fit to stand in a query: every byte but the unreserved ones (letters, digits,
 // "-", ".", "_", "~") as %XX, so that "&", ";", "#", "+", "%" and blanks arrive as typed.
 std::string PercentEncoded(const std::string& value);
-// Sends the address (cut to 255 characters) and downloads the reply into glb_TempFileName.
+// The address as it is sent: at most 255 characters, never cut inside a percent escape.
+std::string CutAddress(const std::string& address);
+// Sends the address (cut) and downloads the reply into glb_TempFileName within limits.
 // Anything but kDone: the temporary file holds nothing to be read, failure says why.
-DownloadStatus RequestToTempFile(const std::string& address, std::string& failure);
-// Requests the address and reads the reply's first line (up to a CR; line feeds stay).
-// A failed request gives an empty reply, never the previous one.
+DownloadStatus RequestToTempFile(const std::string& address, std::string& failure, const DownloadLimits& limits = {});
+// Requests the address and reads the reply's first line (up to a CR; line feeds stay); a
+// reply of the XML service is small, so it has kSmallReplyLimits. A failed request gives an
+// empty reply, never the previous one.
 DownloadStatus FetchReply(const std::string& address, std::string& reply, std::string& failure);
 // The text from the first opening marker up to the first closing marker, every opening
 // marker removed and blanks stripped. False when the opening marker is absent.
