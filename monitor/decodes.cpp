@@ -355,9 +355,11 @@ void NoteDecodeFileEnd(const std::string& allTxtPath, int64_t& allTxtPosition, D
   track = DecodeFileTrack{};
   allTxtPosition = 0;
   track.path = CurrentDecodeFile(allTxtPath);
-  if (!OpenForReading(track.file, track.path, FileShare::kReadWrite)) return;
-  allTxtPosition = FileSize(track.file);
-  track.mark = MarkOf(track.file, allTxtPosition);
+  TextFile file;
+  if (!OpenForReading(file, track.path, FileShare::kReadWrite)) return;
+  allTxtPosition = FileSize(file);
+  track.mark = MarkOf(file, allTxtPosition);
+  if (MayHoldFollowedFiles()) track.file = std::move(file);
 }
 
 void ReadDecodes(const std::string& allTxtPath, int64_t& allTxtPosition, CallTable& callTable,
@@ -384,18 +386,18 @@ void ReadDecodes(const std::string& allTxtPath, int64_t& allTxtPosition, CallTab
     int64_t size = FileSize(file);
     FileMark now = MarkOf(file, size);
     // Erased and refilled, rotated, rewritten, or a newer yearly or monthly file: read from its start.
-    if (!track.file.handle || track.path != path || !OnlyGrew(track.mark, file, now)) {
+    if (track.path != path || !OnlyGrew(track.mark, file, now)) {
       if (track.mark.identity != now.identity) ReadRestOfHeldFile(track, allTxtPosition, callers);
-      track.file = std::move(file);
-      track.path = path;
       allTxtPosition = 0;
     }
+    PollLines poll = ReadNewLines(file, allTxtPosition, size, false);
+    allTxtPosition = poll.resumePosition;
+    TakeCallers(poll, callers);
+    track.path = path;
     track.mark = now;
     track.waiting = false;
     track.notice.clear();
-    PollLines poll = ReadNewLines(track.file, allTxtPosition, size, false);
-    allTxtPosition = poll.resumePosition;
-    TakeCallers(poll, callers);
+    if (MayHoldFollowedFiles()) track.file = std::move(file);
   }
   NoteStampAndFrequency(callers.lastField, lastDecodeStamp, dialFrequency);
   FillCallTable(callers, callTable, totalCQs, periodCQs);

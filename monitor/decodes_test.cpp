@@ -261,6 +261,10 @@ TEST_F(DecodesTest, ARotatedFileKeepsItsLastLines) {
   ReplaceFile("ALL.TXT", "ALL.TXT.1");
   WriteFile("ALL.TXT", Decode("CQ NEW1 FN42") + "\n");
   poll.Run();
+  if (!MayHoldFollowedFiles()) {  // Windows: the old file was let go, its last lines with it
+    EXPECT_EQ(poll.Call(poll.calls.count), "NEW1");
+    return;
+  }
   ASSERT_EQ(poll.calls.count, 3);
   EXPECT_EQ(poll.Call(1), "LAST1");
   EXPECT_EQ(poll.Call(2), "LAST2");
@@ -279,6 +283,7 @@ TEST_F(DecodesTest, FollowsTheNewestYearlyOrMonthlyFile) {
   Poll poll;
   NoteDecodeFileEnd("ALL.TXT", poll.position, poll.track);
   AppendFile("2026-11-ALL.TXT", Decode("CQ NOV2 FN42") + "\n");
+  std::filesystem::last_write_time("2026-11-ALL.TXT", std::filesystem::file_time_type::clock::now() - std::chrono::hours(1));
   poll.Run();
   ASSERT_EQ(poll.calls.count, 1);
   EXPECT_EQ(poll.Call(1), "NOV2");

@@ -68,10 +68,11 @@ struct WorkedList {
 // DXCC entities with a confirmed contact, unique, in order of first appearance.
 using ConfirmedList = std::vector<int32_t>;
 
-// What the decode parser keeps of the decode file besides the position. The file stays open
-// from one poll to the next, so that the last lines of one renamed away are still read.
+// What the decode parser keeps of the decode file besides the position. Where the platform
+// allows, the file stays open from one poll to the next, so that the last lines of one renamed
+// away are still read.
 struct DecodeFileTrack {
-  TextFile file;
+  TextFile file;         // closed where it may not be held
   std::string path;      // the name it was opened by: ALL.TXT, or a yearly or monthly file
   FileMark mark;         // the file as last read
   bool waiting = false;  // there is no decode file to read: treated as empty until there is

@@ -58,6 +58,11 @@ bool FileExists(const std::string& path);
 bool IsOwnerOnlyFile(const std::string& path);
 // name in folder; when no file has that exact name, one whose name differs only in case.
 std::string FindFileIgnoringCase(const std::string& folder, const std::string& name);
+// Whether a file we follow may stay open between reads. On POSIX it may, and then the last
+// lines of a file renamed away or erased can still be read. On Windows an open file cannot be
+// replaced by a rename, and a deleted one keeps its name while we hold it, which would stop
+// WSJT-X from making it anew.
+bool MayHoldFollowedFiles();
 // What stands at path when it is there but is not a plain file ("a FIFO", "a device", "a
 // folder", "a socket"); empty for a plain file or nothing.
 std::string OddFileKindOf(const std::string& path);

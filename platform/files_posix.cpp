@@ -169,6 +169,8 @@ std::string FindFileIgnoringCase(const std::string& folder, const std::string& n
   return found;
 }
 
+bool MayHoldFollowedFiles() { return true; }
+
 std::string OddFileKindOf(const std::string& path) {
   struct stat info;
   if (stat(path.c_str(), &info) != 0 || S_ISREG(info.st_mode)) return "";

@@ -266,6 +266,8 @@ std::string FindFileIgnoringCase(const std::string& folder, const std::string& n
   return folder + "\\" + name;
 }
 
+bool MayHoldFollowedFiles() { return false; }
+
 std::string OddFileKindOf(const std::string& path) {
   DWORD attributes = GetFileAttributesW(WideFromUtf8(path).c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return "";
