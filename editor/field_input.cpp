@@ -2,35 +2,56 @@
 #include "editor/field_input.h"
 
 #include "common/text.h"
+#include "common/unicode.h"
 #include "platform/console.h"
 
 namespace {
 
+// A value read from Config.ini may hold UTF-8 ("pässwörd"): the field is edited by characters,
+// and written back in the encoding it was read in, so that its other characters keep their bytes.
 struct Field {
-  std::string buffer;  // exactly width characters
+  std::u32string buffer;  // exactly width characters
+  bool utf8 = true;       // the value was UTF-8 (or ASCII), else one byte a character
   int cursor = 0;
   bool insert = false;
 };
 
+Field FieldOf(const std::string& value, int width) {
+  Field field;
+  field.utf8 = IsValidUtf8(value);
+  field.buffer = DecodeCharacters(value);
+  field.buffer.resize(static_cast<size_t>(width), U' ');
+  return field;
+}
+
+std::string TextOf(const Field& field) {
+  std::string text;
+  for (char32_t c : field.buffer) {
+    if (field.utf8) AppendUtf8(text, c);
+    else text += static_cast<char>(c);
+  }
+  return text;
+}
+
 void Backspace(Field& field) {
   if (field.cursor == 0) return;
-  field.buffer.erase(field.cursor - 1, 1);
-  field.buffer += ' ';
+  field.buffer.erase(static_cast<size_t>(field.cursor - 1), 1);
+  field.buffer += U' ';
   --field.cursor;
 }
 
 void Delete(Field& field) {
-  field.buffer.erase(field.cursor, 1);
-  field.buffer += ' ';
+  field.buffer.erase(static_cast<size_t>(field.cursor), 1);
+  field.buffer += U' ';
 }
 
 // Typing in the last cell keeps landing in it.
 void Type(Field& field, char c) {
   if (field.insert) {
-    field.buffer.insert(field.buffer.begin() + field.cursor, c);
+    field.buffer.insert(field.buffer.begin() + field.cursor, static_cast<char32_t>(c));
     field.buffer.pop_back();
   } else {
-    field.buffer[field.cursor] = c;
+    field.buffer[static_cast<size_t>(field.cursor)] = static_cast<char32_t>(c);
   }
   if (field.cursor < static_cast<int>(field.buffer.size()) - 1) ++field.cursor;
 }
@@ -58,7 +79,7 @@ bool ActOn(Field& field, int32_t code, int32_t extraExitCode) {
 
 void ShowField(const Field& field, int32_t row, int32_t column) {
   ConsoleLocate(row, column);
-  ConsolePrintText(field.buffer);  // a value read from Config.ini may hold anything
+  ConsolePrintText(TextOf(field));  // a value read from Config.ini may hold anything
   ConsoleLocate(row, column + field.cursor);
   ConsoleSetCursorHeight(field.insert ? 90 : 10);
   ConsoleShowCursor(true);
@@ -77,8 +98,7 @@ void EditField(std::string& value, const int32_t& width, const int32_t& row, con
                const int32_t& upperCase, std::string& refused, const int32_t& foreground, const int32_t& background,
                const int32_t& extraExitCode, int32_t& ExitKey) {
   ExitKey = 0;
-  Field field;
-  field.buffer = FitLeft(value, width);
+  Field field = FieldOf(value, std::max(0, width));
   if (refused.empty()) refused = std::string(1, static_cast<char>(255));
   ConsoleShowCursor(false);
   ConsoleSetColour(foreground, background);
@@ -98,11 +118,11 @@ void EditField(std::string& value, const int32_t& width, const int32_t& row, con
     }
   }
 
-  if (ExitKey != kKeyEsc) value = TrimBlanks(field.buffer);
+  if (ExitKey != kKeyEsc) value = TrimBlanks(TextOf(field));
   ConsoleShowCursor(false);
   ConsoleLocate(row, column);
   ConsoleSetColour(kLightGrey, kBlue);
-  ConsolePrintText(FitLeft(value, width));
+  ConsolePrintText(FitCharactersLeft(value, width));
   ConsoleNewLine();
   ConsoleLocate(row, column);
 }

@@ -95,6 +95,19 @@ TEST(EditField, RefusesKeysThatAreNotAscii) {
   EXPECT_EQ(TheConsole().beeps, 4);
 }
 
+// A password read from Config.ini in UTF-8: the cursor, Delete, Backspace and typing move and
+// change whole characters, and what is not touched keeps its bytes.
+TEST(EditField, EditsUtf8ValuesByCharacters) {
+  const std::string password = "p\xC3\xA4ssw\xC3\xB6rd";  // pässwörd
+  EXPECT_EQ(Typed(password, 12, {"\r"}).value, password);
+  EXPECT_EQ(Typed(password, 12, {kRight, kDelete, "\r"}).value, "pssw\xC3\xB6rd");
+  EXPECT_EQ(Typed(password, 12, {kRight, kRight, "\b", "\r"}).value, "pssw\xC3\xB6rd");
+  EXPECT_EQ(Typed(password, 12, {kRight, "a", "\r"}).value, "passw\xC3\xB6rd");
+  EXPECT_EQ(Typed(password, 12, {kRight, kRight, kInsert, "x", "\r"}).value, "p\xC3\xA4xssw\xC3\xB6rd");
+  EXPECT_EQ(Typed(password, 4, {"\r"}).value, "p\xC3\xA4ss");  // cut by characters
+  EXPECT_EQ(Typed("p\xE4ss", 6, {kEnd, "x", "\r"}).value, "p\xE4ss x");  // ISO-8859-1 stays so
+}
+
 TEST(EditField, UpperCasesTypedKeys) {
   EXPECT_EQ(Typed("", 10, {"k", "1", "a", "b", "c", "\r"}, "", 1).value, "K1ABC");
   EXPECT_EQ(Typed("", 10, {"k", "\r"}, "", 0).value, "k");
