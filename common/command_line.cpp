@@ -3,25 +3,28 @@
 
 #include <cstdio>
 
-bool EndsAtCommandLine(int argc, char** argv, const std::string& program, const std::string& usage, bool atTerminal,
-                       int& exitCode) {
+#include "platform/environment.h"
+
+bool EndsAtCommandLine(int argc, char** argv, const std::string& program, const std::string& usage,
+                       const std::string& terminalProblem, int& exitCode) {
   exitCode = 0;
   std::string argument = argc > 1 ? argv[1] : "";
+  if (argc > 2 && (argument == "--help" || argument == "--version")) argument = argv[2];  // the one not understood
   if (argc == 2 && argument == "--help") {
-    std::fputs(usage.c_str(), stdout);
+    PrintText(stdout, usage);
     return true;
   }
   if (argc == 2 && argument == "--version") {
-    std::printf("%s %s\n", program.c_str(), kVersion);
+    PrintText(stdout, program + " " + kVersion + "\n");
     return true;
   }
   exitCode = 2;
   if (argc > 1) {
-    std::fprintf(stderr, "%s: unknown argument %s\n\n%s", program.c_str(), argument.c_str(), usage.c_str());
+    PrintText(stderr, program + ": unknown argument " + argument + "\n\n" + usage);
     return true;
   }
-  if (!atTerminal) {
-    std::fprintf(stderr, "%s: needs a terminal to run in (standard input and output are not one)\n", program.c_str());
+  if (!terminalProblem.empty()) {
+    PrintText(stderr, program + ": " + terminalProblem + "\n");
     return true;
   }
   exitCode = 0;

@@ -20,7 +20,7 @@ const char* kUsage =
 
 int main(int argc, char** argv) {
   int exitCode = 0;
-  if (EndsAtCommandLine(argc, argv, "vaneedit", kUsage, ConsoleIsTerminal(), exitCode)) return exitCode;
+  if (EndsAtCommandLine(argc, argv, "vaneedit", kUsage, ConsoleProblem(), exitCode)) return exitCode;
   ConsoleOpen();
   bool saved = EditConfig();
   // Leave the shell's prompt below the form.

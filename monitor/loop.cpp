@@ -165,7 +165,8 @@ void WaitForSlotBoundary() {
     ClockReading now = ReadClock();
     int seconds = ClockSeconds(now);
     boundary = seconds % kSlotSeconds == 0;
-    int progress = 1 + seconds - start;
+    // Never past the period's 15, even when a suspend made the wait longer than a period.
+    int progress = std::min(1 + seconds - start, kSlotSeconds);
     if (progress != shown) DrawProgress(progress);  // the screen is the same, the traffic is not
     shown = progress;
     // Nothing can change before the clock's next second: sleep until it begins.

@@ -22,19 +22,16 @@ std::string Usage() {
          JoinPath(LocalAppDataFolder(), "WSJT-X") +
          "\n"
          "  QRZ_Data.tmp (every QRZ reply): " +
-         TempFolder() +
-         "\n"
-         "Environment: LOCALAPPDATA for the WSJT-X folder (on Linux else XDG_DATA_HOME), TEMP (else TMPDIR),\n"
-         "  DXVANE_QRZ_XML_URL and DXVANE_QRZ_LOGBOOK_URL for the QRZ services.\n"
+         TempFolder() + "\n" + PlatformHelp() +
          "Keys: Y at the start downloads your QRZ logbook, any other key skips it; Ctrl+C ends the\n"
-         "  monitor; on Linux and macOS Ctrl+Z suspends it.\n";
+         "  monitor.\n";
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   int exitCode = 0;
-  if (EndsAtCommandLine(argc, argv, "dxvane", Usage(), ConsoleIsTerminal(), exitCode)) return exitCode;
+  if (EndsAtCommandLine(argc, argv, "dxvane", Usage(), ConsoleProblem(), exitCode)) return exitCode;
   ConsoleOpen();
   return RunMonitor();
 }

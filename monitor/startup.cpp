@@ -123,9 +123,11 @@ bool StartUp(MonitorState& state) {
   SayLine(state.sessionMessage);
   state.countries = CountriesFor(WsjtxFolder());
   ConsolePrintLine("One moment please, building Station Worked List.....");
+  ConsoleFlush();  // a large log takes a while: the line shows meanwhile
   BuildLists(state);
   if (!state.errorText.empty()) return false;
   ConsolePrintLine("One moment please, building Confirmed DX List.......");
+  ConsoleFlush();
   LoadConfirmedDX(state.confirmed, state.errorText);
   if (state.confirmed.empty()) state.dxAlertEnabled = 0;
   NoteDecodeFileEnd(state);

@@ -1,8 +1,8 @@
 // The local clock on POSIX.
 #include "platform/clock.h"
 
+#include <cerrno>
 #include <ctime>
-#include <thread>
 
 #include "platform/console.h"
 
@@ -17,7 +17,10 @@ ClockReading ReadClock() {
   return {date, time, static_cast<int>(now.tv_nsec / 1000000)};
 }
 
+// A signal (a resize, fg after Ctrl+Z) wakes the sleep: the screen is redrawn at once, then
+// the sleep goes on for what is left of it.
 void SleepMilliseconds(int milliseconds) {
   ConsoleFlush();
-  std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+  timespec left{milliseconds / 1000, (milliseconds % 1000) * 1000000L};
+  while (nanosleep(&left, &left) != 0 && errno == EINTR) ConsoleFlush();
 }

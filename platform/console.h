@@ -10,8 +10,9 @@ enum ConsoleColour { kBlack = 0, kBlue = 1, kRed = 4, kLightGrey = 7, kLightGree
 inline constexpr int kScreenColumns = 140;
 inline constexpr int kScreenRows = 43;
 
-// True when both the keyboard and the screen are a terminal (a person is there).
-bool ConsoleIsTerminal();
+// Why this console cannot show the programs' screens (no terminal: a person is not there; a
+// terminal that cannot move the cursor or show colours); empty when it can.
+std::string ConsoleProblem();
 // Takes the console for the program: raw keys, restored on every way out (an end, Ctrl+C, a
 // closed terminal); Ctrl+Z gives the terminal back and fg takes it again, redrawn.
 void ConsoleOpen();

@@ -12,8 +12,11 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <climits>
+#include <cstdio>
 #include <clocale>
 #include <cstdlib>
 #include <cstring>
@@ -61,6 +64,13 @@ volatile sig_atomic_t screenTaken = 0;  // the alternate screen is showing
 volatile sig_atomic_t titlePushed = 0;  // the terminal holds the user's title on its stack
 volatile sig_atomic_t rawTaken = 0;     // the terminal is in our raw mode
 volatile sig_atomic_t resumed = 0;      // back from Ctrl+Z: take the terminal again and redraw
+volatile sig_atomic_t resized = 0;      // the window changed size: redraw it whole
+// The terminal's size before we asked for 140x43, as the request that gives it back; written
+// from a signal handler, so kept ready. Empty when the terminal did not say its size.
+char restoreSize[32] = "";
+constexpr int kSizeAnswerMilliseconds = 100;
+constexpr int kSequenceWaitMilliseconds = 100;  // an escape sequence split over a slow link
+constexpr int kKeyPollMilliseconds = 20;
 
 void WriteAll(const char* data, size_t size) {
   while (size > 0) {
@@ -74,8 +84,24 @@ void WriteAll(const char* data, size_t size) {
   }
 }
 
+// Run through a wrapper (sh -c, the demo script), a Ctrl+Z stops the wrapper too and its shell
+// may take the terminal back before we give it up: a terminal change from the background would
+// then stop us with SIGTTOU, inside the handler, and fg would find us stopped again.
+struct TtouBlocked {
+  sigset_t old;
+  TtouBlocked() {
+    sigset_t block;
+    sigemptyset(&block);
+    sigaddset(&block, SIGTTOU);
+    sigprocmask(SIG_BLOCK, &block, &old);
+  }
+  ~TtouBlocked() { sigprocmask(SIG_SETMASK, &old, nullptr); }
+};
+
 void RestoreTerminal() {
+  TtouBlocked blocked;
   WriteAll(kRestoreSequence, sizeof kRestoreSequence - 1);
+  if (restoreSize[0]) WriteAll(restoreSize, std::strlen(restoreSize));
   if (screenTaken) WriteAll(kLeaveSecondBuffer, sizeof kLeaveSecondBuffer - 1);
   if (titlePushed) WriteAll(kPopTitle, sizeof kPopTitle - 1);
   screenTaken = 0;
@@ -110,13 +136,21 @@ void OnStopSignal(int) {
   errno = savedErrno;
 }
 
+void OnResize(int) { resized = 1; }
+
+// Every signal that would end us gives the terminal back first (SIGXFSZ: a file-size limit
+// met while saving).
 void CatchSignals() {
   struct sigaction action {};
   sigemptyset(&action.sa_mask);
   action.sa_handler = OnEndingSignal;
-  for (int signalNumber : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) sigaction(signalNumber, &action, nullptr);
+  for (int signalNumber : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE, SIGUSR1, SIGUSR2, SIGALRM, SIGXFSZ})
+    sigaction(signalNumber, &action, nullptr);
   action.sa_handler = OnStopSignal;
   sigaction(SIGTSTP, &action, nullptr);
+  action.sa_handler = OnResize;
+  action.sa_flags = SA_RESTART;  // sleeps and key waits still wake, to redraw at once
+  sigaction(SIGWINCH, &action, nullptr);
 }
 
 // The terminal's character set is the locale's, whatever its name is spelt like.
@@ -136,6 +170,7 @@ void TakeRawMode() {
     terminal.rawMode.c_cc[VMIN] = 0;
     terminal.rawMode.c_cc[VTIME] = 0;
   }
+  TtouBlocked blocked;
   terminal.raw = tcsetattr(STDIN_FILENO, TCSAFLUSH, &terminal.rawMode) == 0;
   rawTaken = terminal.raw;
 }
@@ -229,14 +264,28 @@ std::string Repaint() {
   return frame;
 }
 
+std::string SizeRequest(int rows, int columns) {
+  return "\x1b[8;" + std::to_string(rows) + ";" + std::to_string(columns) + "t";
+}
+
 void TakeTerminalAgain() {
   resumed = 0;
+  resized = 0;
   TakeRawMode();
-  ReadTerminalSize();
   terminal.output.clear();  // what it held is in the grid already
   screenTaken = terminal.secondBuffer;
   AppendTitle();
+  if (restoreSize[0] && terminal.wantedRows > 0) Append(SizeRequest(terminal.wantedRows, terminal.wantedColumns));
+  ReadTerminalSize();
   Append(Repaint());
+}
+
+// A new window size: the whole screen again from the grid, the size notice gone when it fits.
+void RepaintResized() {
+  resized = 0;
+  ReadTerminalSize();
+  terminal.output.clear();
+  Append("\x1b[0m\x1b[2J" + Repaint());
 }
 
 // Waits up to waitMilliseconds for typed bytes; false when none came.
@@ -250,6 +299,29 @@ bool ReadPendingBytes(int waitMilliseconds) {
   if (count <= 0) return false;
   terminal.pendingKeys.append(bytes, static_cast<size_t>(count));
   return true;
+}
+
+// Asks the terminal its size in characters (CSI 18 t, answered CSI 8;rows;columns t) and keeps
+// the request that gives it back; keys typed meanwhile stay for the key waits. False when it
+// says nothing within kSizeAnswerMilliseconds.
+bool AskTerminalSize() {
+  WriteAll("\x1b[18t", 5);
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kSizeAnswerMilliseconds);
+  for (;;) {
+    std::string& keys = terminal.pendingKeys;
+    size_t start = keys.find("\x1b[8;");
+    size_t end = start == std::string::npos ? std::string::npos : keys.find('t', start);
+    if (end != std::string::npos) {
+      int rows = 0, columns = 0;
+      bool read = std::sscanf(keys.c_str() + start, "\x1b[8;%d;%dt", &rows, &columns) == 2 && rows > 0 && columns > 0;
+      keys.erase(start, end + 1 - start);
+      if (read) std::snprintf(restoreSize, sizeof restoreSize, "\x1b[8;%d;%dt", rows, columns);
+      return read;
+    }
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
+    if (left <= 0) return false;
+    ReadPendingBytes(static_cast<int>(left));
+  }
 }
 
 // One character in the cell at the cursor; cells beyond a smaller terminal are skipped.
@@ -278,7 +350,14 @@ void ScrollCells() {
 
 }  // namespace
 
-bool ConsoleIsTerminal() { return isatty(STDIN_FILENO) && isatty(STDOUT_FILENO); }
+std::string ConsoleProblem() {
+  if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO))
+    return "needs a terminal to run in (standard input and output are not one)";
+  const char* type = std::getenv("TERM");
+  if (!type || !*type) return "needs a terminal that shows colours and moves the cursor, and TERM is not set";
+  if (std::strcmp(type, "dumb") == 0) return "needs a terminal that shows colours and moves the cursor, and TERM=dumb is not one";
+  return "";
+}
 
 void ConsoleOpen() {
   if (terminal.opened) return;
@@ -302,10 +381,14 @@ void ConsoleUseSecondBuffer() {
   screenTaken = 1;
 }
 
+// The size is asked for only where the terminal said its own, so that it can be given back at
+// the end and on Ctrl+Z.
 void ConsoleSetSize(int columns, int rows) {
   terminal.wantedColumns = columns;
   terminal.wantedRows = rows;
-  Append("\x1b[8;" + std::to_string(rows) + ";" + std::to_string(columns) + "t");
+  ConsoleFlush();
+  if (!isatty(STDIN_FILENO) || !AskTerminalSize()) return;
+  Append(SizeRequest(rows, columns));
 }
 
 void ConsoleSetColour(int foreground, int background) {
@@ -364,21 +447,24 @@ void ConsoleNewLine() {
   ConsoleLocate(terminal.row + 1, 1);
 }
 
+// A lone Esc, or the first bytes of a sequence: the rest may come split over a slow link.
+bool MayBeCutShort(const std::string& keys) { return !HoldsWholeKey(keys) || keys == "\x1b"; }
+
 std::string ConsoleWaitKey() {
   ConsoleFlush();
   for (;;) {
-    if (resumed) ConsoleFlush();
-    bool cameMore = false;
-    // A lone Esc or a part of a sequence may be followed by more bytes: give them one more poll.
-    if (!HoldsWholeKey(terminal.pendingKeys) || terminal.pendingKeys == "\x1b") cameMore = ReadPendingBytes(20);
-    bool whole = HoldsWholeKey(terminal.pendingKeys);
-    // A sequence cut off (Alt+[ and nothing after it) is taken as it stands, as an unknown key.
-    if (whole || (!cameMore && !terminal.pendingKeys.empty())) {
-      size_t used = 0;
-      std::string key = KeyTextFromBytes(terminal.pendingKeys, used);
-      terminal.pendingKeys.erase(0, used);
-      if (!key.empty()) return key;
+    if (resumed || resized) ConsoleFlush();
+    if (terminal.pendingKeys.empty()) {
+      ReadPendingBytes(kKeyPollMilliseconds);
+      continue;
     }
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kSequenceWaitMilliseconds);
+    while (MayBeCutShort(terminal.pendingKeys) && std::chrono::steady_clock::now() < deadline) ReadPendingBytes(10);
+    // A sequence still cut off (Alt+[ and nothing after it) is taken as it stands, as an unknown key.
+    size_t used = 0;
+    std::string key = KeyTextFromBytes(terminal.pendingKeys, used);
+    terminal.pendingKeys.erase(0, std::max<size_t>(used, 1));
+    if (!key.empty()) return key;
   }
 }
 
@@ -391,6 +477,7 @@ void ConsoleBeep() { Append("\a"); }
 
 void ConsoleFlush() {
   if (resumed) TakeTerminalAgain();
+  else if (resized) RepaintResized();
   if (terminal.output.empty()) return;
   ReadTerminalSize();
   AppendSizeNotice();

@@ -34,7 +34,7 @@ std::string ScreenRowText(int row) {
 
 const VirtualCell& ScreenCell(int row, int column) { return screen.cells[row - 1][column - 1]; }
 
-bool ConsoleIsTerminal() { return true; }
+std::string ConsoleProblem() { return ""; }
 void ConsoleOpen() {}
 void ConsoleSetTitle(const std::string& title) { screen.title = title; }
 void ConsoleUseSecondBuffer() { screen.secondBuffer = true; }

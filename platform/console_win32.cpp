@@ -138,9 +138,10 @@ void ApplyCursor() {
 
 }  // namespace
 
-bool ConsoleIsTerminal() {
+std::string ConsoleProblem() {
   DWORD mode = 0;
-  return GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) && GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode);
+  bool console = GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) && GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode);
+  return console ? "" : "needs a console window to run in (standard input and output are not one)";
 }
 
 void ConsoleOpen() {

@@ -1,6 +1,7 @@
 // Environment variables and paths.
 #pragma once
 
+#include <cstdio>
 #include <string>
 
 #ifdef _WIN32
@@ -23,3 +24,8 @@ std::string LocalAppDataFolder();
 inline std::string JoinPath(const std::string& folder, const std::string& name) {
   return folder + kPathSeparator + name;
 }
+// What the usage text says of this platform: its environment variables and keys.
+std::string PlatformHelp();
+// Writes UTF-8 text to standard output or error: to a Windows console as characters (a profile
+// path with "é" reads right there), elsewhere as the bytes it is.
+void PrintText(std::FILE* stream, const std::string& text);

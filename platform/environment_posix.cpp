@@ -55,3 +55,12 @@ std::string LocalAppDataFolder() {
 #endif
 }
 
+
+std::string PlatformHelp() {
+  return "Environment: LOCALAPPDATA for the WSJT-X folder (else XDG_DATA_HOME), TEMP for the replies (else\n"
+         "  XDG_RUNTIME_DIR or a folder of your own in TMPDIR or /tmp), DXVANE_QRZ_XML_URL and\n"
+         "  DXVANE_QRZ_LOGBOOK_URL for the QRZ services.\n"
+         "Ctrl+Z suspends the program and fg brings it back, redrawn.\n";
+}
+
+void PrintText(std::FILE* stream, const std::string& text) { std::fputs(text.c_str(), stream); }

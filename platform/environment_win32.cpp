@@ -1,6 +1,8 @@
 // Environment values on Windows, read from the process's own block as UTF-8.
 #include "platform/environment.h"
 
+#include <io.h>
+
 #include "platform/wide_win32.h"
 
 std::string EnvironmentValue(const std::string& name) {
@@ -31,4 +33,21 @@ std::string LocalAppDataFolder() {
   std::string value = EnvironmentValue("LOCALAPPDATA");
   if (!value.empty()) return value;
   return EnvironmentValue("USERPROFILE") + "\\AppData\\Local";
+}
+
+std::string PlatformHelp() {
+  return "Environment: LOCALAPPDATA for the WSJT-X folder, TEMP for the replies, DXVANE_QRZ_XML_URL and\n"
+         "  DXVANE_QRZ_LOGBOOK_URL for the QRZ services.\n";
+}
+
+void PrintText(std::FILE* stream, const std::string& text) {
+  HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+  DWORD mode = 0, written = 0;
+  if (!GetConsoleMode(handle, &mode)) {  // a file or a pipe takes the bytes
+    std::fputs(text.c_str(), stream);
+    return;
+  }
+  std::fflush(stream);
+  std::wstring wide = WideFromUtf8(text);
+  WriteConsoleW(handle, wide.c_str(), static_cast<DWORD>(wide.size()), &written, nullptr);
 }
