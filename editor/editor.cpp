@@ -6,6 +6,7 @@
 #include "common/text.h"
 #include "editor/field_input.h"
 #include "platform/console.h"
+#include "platform/files.h"
 
 namespace {
 
@@ -120,10 +121,12 @@ bool EditConfig() {
     field += exitKey == kKeyUp && field > 0 ? -1 : 1;
   }
   std::string errorText;
-  if (WriteConfig(kConfigFileName, settings, errorText)) return true;
+  // A file the user made read-only is not replaced behind their back (a rename would).
+  bool readOnly = IsReadOnlyFile(FinalPathOf(kConfigFileName));
+  if (!readOnly && WriteConfig(kConfigFileName, settings, errorText)) return true;
   ConsoleLocate(kMessageRow, kLabelColumn);
   ConsoleSetColour(kYellow, kRed);
-  ConsolePrintText("Config.ini was not saved: " + errorText);
+  ConsolePrintText(readOnly ? std::string("Config.ini is read-only: not saved") : "Config.ini was not saved: " + errorText);
   ConsoleSetColour(kLightGrey, kBlack);
   ConsoleLocate(kMessageRow + 1, kLabelColumn);
   ConsolePressAnyKey();

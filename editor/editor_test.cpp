@@ -122,6 +122,18 @@ TEST_F(EditorTest, ASaveThatFailsSaysWhyAndKeepsTheOldFile) {
   EXPECT_TRUE(TheConsole().keys.empty());  // the key after the message ended it
 }
 
+TEST_F(EditorTest, AReadOnlyFileIsNotReplaced) {
+  WriteFile("Config.ini", kSample);
+  std::filesystem::permissions("Config.ini", std::filesystem::perms::owner_read);  // chmod 0400
+  TheConsole().keys.clear();
+  for (int i = 0; i < 8; ++i) TheConsole().keys.push_back(kEnter);
+  TheConsole().keys.push_back("k");
+  EXPECT_FALSE(EditConfig());
+  std::filesystem::permissions("Config.ini", std::filesystem::perms::owner_all);
+  EXPECT_EQ(ReadFileBytes("Config.ini"), kSample);
+  EXPECT_EQ(ScreenRowText(12).substr(4, 34), "Config.ini is read-only: not saved");
+}
+
 TEST_F(EditorTest, ControlBytesInTheFileNeverReachTheTerminal) {
   WriteFile("Config.ini", " 1 \r\n 2 \r\nK1ABC\r\n\"pass\x1b[2J\x9b\x07word\"\r\n");
   Edit({});

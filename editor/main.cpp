@@ -22,8 +22,9 @@ int main(int argc, char** argv) {
   int exitCode = 0;
   if (EndsAtCommandLine(argc, argv, "vaneedit", kUsage, ConsoleProblem(), exitCode)) return exitCode;
   ConsoleOpen();
+  // Leave the shell's prompt below the form, also after Ctrl+C.
+  ConsoleSetEndRow(14);
   bool saved = EditConfig();
-  // Leave the shell's prompt below the form.
   ConsoleLocate(saved ? 12 : 14, 1);
   ConsoleClose();
   return saved ? 0 : 1;

@@ -57,3 +57,6 @@ inline void ConsolePressAnyKey() {
 void ConsoleFlush();
 // Gives the terminal back as it was.
 void ConsoleClose();
+// The row the cursor is left on when a signal (Ctrl+C) ends the program, so that the shell's
+// prompt comes below what it drew; 0 leaves it where it stands.
+void ConsoleSetEndRow(int row);

@@ -68,6 +68,7 @@ volatile sig_atomic_t resized = 0;      // the window changed size: redraw it wh
 // The terminal's size before we asked for 140x43, as the request that gives it back; written
 // from a signal handler, so kept ready. Empty when the terminal did not say its size.
 char restoreSize[32] = "";
+char endRow[16] = "";  // the cursor's place when a signal ends us, as its sequence
 constexpr int kSizeAnswerMilliseconds = 100;
 constexpr int kSequenceWaitMilliseconds = 100;  // an escape sequence split over a slow link
 constexpr int kKeyPollMilliseconds = 20;
@@ -111,6 +112,7 @@ void RestoreTerminal() {
 }
 
 void OnEndingSignal(int signalNumber) {
+  if (endRow[0] && !screenTaken) WriteAll(endRow, std::strlen(endRow));
   RestoreTerminal();
   RemoveUnfinishedFile();  // a half-written copy must not be left behind
   EndSoundNow();
@@ -491,4 +493,9 @@ void ConsoleClose() {
   RestoreTerminal();
   terminal.opened = false;
   terminal.raw = false;
+}
+
+void ConsoleSetEndRow(int row) {
+  endRow[0] = 0;
+  if (row > 0) std::snprintf(endRow, sizeof endRow, "\x1b[%d;1H", row);
 }

@@ -114,3 +114,5 @@ void ConsoleDiscardKeys() { screen.typedAhead.clear(); }
 void ConsoleBeep() { ++screen.beeps; }
 void ConsoleFlush() {}
 void ConsoleClose() {}
+
+void ConsoleSetEndRow(int) {}

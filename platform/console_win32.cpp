@@ -30,6 +30,7 @@ struct Console {
   bool cursorVisible = true;
   int cursorHeight = 25;
   int row = 1, column = 1;
+  int endRow = 0;  // where Ctrl+C leaves the cursor
   int foreground = kLightGrey, background = kBlack;
   CHAR_INFO cells[kScreenRows][kScreenColumns];
   int dirtyFrom[kScreenRows];  // the changed columns of each row, from 0; from > to when none
@@ -74,6 +75,8 @@ void RestoreConsole() {
 
 // Ctrl+C, Ctrl+Break, a closed window, a log-off: give everything back; the system then ends us.
 BOOL WINAPI OnConsoleEvent(DWORD) {
+  if (console.endRow > 0 && console.second == INVALID_HANDLE_VALUE)
+    SetConsoleCursorPosition(console.original, COORD{0, static_cast<SHORT>(console.origin.Y + console.endRow - 1)});
   RestoreConsole();
   RemoveUnfinishedFile();  // a half-written copy must not be left behind
   EndSoundNow();
@@ -271,3 +274,5 @@ void ConsoleClose() {
   console.second = INVALID_HANDLE_VALUE;
   console.opened = false;
 }
+
+void ConsoleSetEndRow(int row) { console.endRow = row; }

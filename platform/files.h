@@ -54,6 +54,9 @@ std::string FinalPathOf(const std::string& path);
 bool ReplaceFile(const std::string& from, const std::string& to);
 bool RemoveFile(const std::string& path);
 bool FileExists(const std::string& path);
+// True when the file is there and its owner made it read-only (mode without the owner's write
+// bit; the read-only attribute on Windows), whoever we are: even root keeps it.
+bool IsReadOnlyFile(const std::string& path);
 // True when the file can be read and written by its owner, us, alone.
 bool IsOwnerOnlyFile(const std::string& path);
 // name in folder; when no file has that exact name, one whose name differs only in case.

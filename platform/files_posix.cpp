@@ -148,6 +148,11 @@ bool IsOwnerOnlyFile(const std::string& path) {
   return stat(path.c_str(), &info) == 0 && (info.st_mode & 0777) == 0600 && info.st_uid == geteuid();
 }
 
+bool IsReadOnlyFile(const std::string& path) {
+  struct stat info;
+  return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && (info.st_mode & S_IWUSR) == 0;
+}
+
 bool FileExists(const std::string& path) {
   struct stat info;
   return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);

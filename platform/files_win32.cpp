@@ -268,6 +268,12 @@ std::string FindFileIgnoringCase(const std::string& folder, const std::string& n
 
 bool MayHoldFollowedFiles() { return false; }
 
+bool IsReadOnlyFile(const std::string& path) {
+  DWORD attributes = GetFileAttributesW(WideFromUtf8(path).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+         (attributes & FILE_ATTRIBUTE_READONLY);
+}
+
 std::string OddFileKindOf(const std::string& path) {
   DWORD attributes = GetFileAttributesW(WideFromUtf8(path).c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return "";

@@ -1,6 +1,11 @@
 // The real vaneedit in tmux: typing the eight settings, then dxvane using them.
 #include <gtest/gtest.h>
+
+#include <algorithm>
 #include <sys/stat.h>
+
+#include <chrono>
+#include <thread>
 
 #include "tests/support.h"
 #include "tests/tmux.h"
@@ -115,6 +120,10 @@ TEST_F(EditorEndToEnd, CtrlCLeavesTheSettingsAndTheTerminalAsTheyWere) {
   Type("echo status=$? > status.txt; stty -a > after.txt");
   Press("Enter");
   ASSERT_TRUE(WaitForScreen(session, [&](const std::string&) { return !ReadFileBytes("after.txt").empty(); }, 10));
+  std::string screen = CapturePlain(session);  // the prompt came below the form, not inside it
+  size_t typed = screen.find("echo status=$?");
+  ASSERT_NE(typed, std::string::npos) << screen;
+  EXPECT_GE(std::count(screen.begin(), screen.begin() + static_cast<std::ptrdiff_t>(typed), '\n'), 13) << screen;
   EXPECT_EQ(ReadFileBytes("status.txt"), "status=130\n");
   EXPECT_EQ(ReadFileBytes("after.txt"), ReadFileBytes("before.txt"));
   EXPECT_EQ(ReadFileBytes("Config.ini"), old);
@@ -130,4 +139,19 @@ TEST_F(EditorEndToEnd, CtrlCLeavesTheSettingsAndTheTerminalAsTheyWere) {
   EXPECT_EQ(ReadFileBytes("status2.txt"), "status=0\n");
   EXPECT_EQ(ReadFileBytes("after2.txt"), ReadFileBytes("before.txt"));
   EXPECT_EQ(ReadFileBytes("Config.ini"), old);
+}
+
+// Over a slow SSH link an arrow key's bytes can arrive apart: Esc, then "[A" a moment later.
+// It is still Up, never Esc and "[A" typed into the next field.
+TEST_F(EditorEndToEnd, AnArrowKeySplitOverASlowLinkIsStillOneKey) {
+  WriteFile("Config.ini", " 1 \r\n 2 \r\nN0VANE\r\nsecret\r\nKEY\r\nEN34\r\n 1 \r\n 0 \r\n");
+  ASSERT_TRUE(StartInTmux(session, folder.path, std::string(DXVANE_BIN_DIR) + "/vaneedit"));
+  ASSERT_TRUE(WaitForScreen(session, [&](const std::string&) { return Editing(3); }, 10)) << CapturePlain(session);
+  Press("Enter");
+  ASSERT_TRUE(WaitForScreen(session, [&](const std::string&) { return Editing(4); }, 10)) << CapturePlain(session);
+  Press("-H 1b");
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  Type("[A");
+  ASSERT_TRUE(WaitForScreen(session, [&](const std::string&) { return Editing(3); }, 10)) << CapturePlain(session);
+  EXPECT_EQ(CapturePlain(session).find("[A"), std::string::npos);
 }

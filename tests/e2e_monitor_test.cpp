@@ -129,9 +129,51 @@ TEST_F(MonitorEndToEnd, AWrongPasswordShowsTheSessionErrorBox) {
   EXPECT_NE(screen.find("glb_QRZMagicWord: not-my-password"), std::string::npos);
 }
 
+// The notice goes as soon as the window is large enough: a resize redraws at once, not at the
+// next period.
 TEST_F(MonitorEndToEnd, ASmallTerminalIsToldTheSizeItNeeds) {
   StartMonitor(100, 30);
   ASSERT_TRUE(WaitForText(session, "Please make this terminal 140x43 (it is 100x30)", 10)) << CapturePlain(session);
+  SendKeys(session, "n");
+  ASSERT_TRUE(WaitForText(session, "City/Country", 10)) << CapturePlain(session);
+  ResizeWindow(session, 140, 43);
+  ASSERT_TRUE(WaitForScreen(session, [](const std::string& screen) {
+    return screen.find("Please make") == std::string::npos && screen.find("Running 5 minute avg") != std::string::npos;
+  }, 3)) << CapturePlain(session);
+}
+
+// Run through a wrapper (sh -c, as the demo script does), Ctrl+Z stops the wrapper too and the
+// shell takes the terminal back first: both programs still give it back, come back with fg,
+// and end with Ctrl+C.
+TEST_F(MonitorEndToEnd, ThroughAWrapperCtrlZFgAndCtrlCStillWork) {
+  ASSERT_TRUE(StartShellInTmux(session, folder.path));
+  ASSERT_TRUE(WaitForText(session, "$", 10));
+  Type("stty -a > before.txt");
+  struct Program {
+    std::string command;
+    const char* name;
+    const char* shows;
+  };
+  for (const Program& program : {Program{"sh -c " + Quoted(MonitorCommand()), "dxvane", "Do you want to download"},
+                                 Program{"sh -c " + Quoted(std::string(DXVANE_BIN_DIR) + "/vaneedit"), "vaneedit",
+                                         "Enter your latitude:"}}) {
+    Type("clear; " + program.command);
+    ASSERT_TRUE(WaitForText(session, program.shows, 10)) << CapturePlain(session);
+    SendKeys(session, "C-z");
+    // The wrapper stops first and the shell may print its "Stopped" before we leave the
+    // alternate screen, where it is not seen: the program's state says it.
+    ASSERT_TRUE(WaitForScreen(session, [&](const std::string&) {
+      return !RunCommand("ps -eo stat=,args= | grep '^T.*" + std::string(DXVANE_BIN_DIR) + "/" + program.name + "$'").empty();
+    }, 10)) << CapturePlain(session);
+    Type("clear; fg");
+    ASSERT_TRUE(WaitForText(session, program.shows, 10)) << CapturePlain(session);
+    SendKeys(session, "C-c");
+    Type("stty -a > after.txt");
+    ASSERT_TRUE(WaitForScreen(session, [&](const std::string&) { return !ReadFileBytes("after.txt").empty(); }, 10))
+        << program.command << "\n" << CapturePlain(session);
+    EXPECT_EQ(ReadFileBytes("after.txt"), ReadFileBytes("before.txt")) << program.command;
+    std::remove("after.txt");
+  }
 }
 
 // A new WSJT-X install has neither file: the monitor waits for them instead of ending.

@@ -78,6 +78,12 @@ bool StartShellInTmux(TmuxSession& session, const std::string& folder) {
   return StartInTmux(session, folder, "PS1='$ ' bash --norc --noprofile -i");
 }
 
+void ResizeWindow(TmuxSession& session, int columns, int rows) {
+  Tmux(session, "resize-window -t " + session.name + " -x " + std::to_string(columns) + " -y " + std::to_string(rows));
+  session.columns = columns;
+  session.rows = rows;
+}
+
 std::string WindowTitle(TmuxSession& session) {
   std::string title = Tmux(session, "display-message -p -t " + session.name + " '#{pane_title}'");
   if (!title.empty() && title.back() == '\n') title.pop_back();

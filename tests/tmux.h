@@ -25,6 +25,8 @@ bool TmuxAvailable();
 bool StartInTmux(TmuxSession& session, const std::string& folder, const std::string& command);
 // An interactive shell with job control (prompt "$ "), for tests that type commands into it.
 bool StartShellInTmux(TmuxSession& session, const std::string& folder);
+// Makes the terminal's window this size, as a person dragging its corner would.
+void ResizeWindow(TmuxSession& session, int columns, int rows);
 // The window title the terminal shows now.
 std::string WindowTitle(TmuxSession& session);
 // Keys as tmux send-keys names them ("y", "Enter", "Up", "F1", "-l text" for literal text).
