@@ -1,14 +1,15 @@
-// The console on Windows: a second screen buffer, attributes, and keys read with _getch.
+// The console on Windows: a second screen buffer, attributes, and keys and resizes read from
+// the console's input events.
 // What the screen holds is kept as a grid of cells and written with WriteConsoleOutputW, the
 // changed part of each row at a time, once per frame: a redraw never flickers, and no byte of
 // the data is ever taken as a console control.
 #include "platform/console.h"
 
 #include <windows.h>
-#include <conio.h>
 
 #include <algorithm>
 #include <cstdlib>
+#include <deque>
 
 #include "common/unicode.h"
 #include "platform/files.h"
@@ -31,6 +32,9 @@ struct Console {
   int cursorHeight = 25;
   int row = 1, column = 1;
   int endRow = 0;  // where Ctrl+C leaves the cursor
+  DWORD savedInputMode = 0;
+  bool inputModeSaved = false;
+  std::deque<std::string> pendingKeys;  // key texts read with other input events, not yet taken
   int foreground = kLightGrey, background = kBlack;
   CHAR_INFO cells[kScreenRows][kScreenColumns];
   int dirtyFrom[kScreenRows];  // the changed columns of each row, from 0; from > to when none
@@ -66,6 +70,7 @@ void FillCells() {
 
 // Puts the user's console back: called on every way out, also from the Ctrl+C handler's thread.
 void RestoreConsole() {
+  if (console.inputModeSaved) SetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), console.savedInputMode | ENABLE_EXTENDED_FLAGS);
   if (console.original == INVALID_HANDLE_VALUE) return;
   SetConsoleActiveScreenBuffer(console.original);
   SetConsoleCursorInfo(console.original, &console.savedCursor);
@@ -139,6 +144,39 @@ void ApplyCursor() {
   SetConsoleCursorInfo(console.screen, &info);
 }
 
+// QuickEdit off while we run: with it on (the classic console's default) one stray click starts
+// a selection that holds our next write until a key is pressed, and monitoring stops. Window
+// input on, so that a resize comes as an event.
+void TakeInputMode() {
+  HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+  if (!GetConsoleMode(input, &console.savedInputMode)) return;
+  console.inputModeSaved = true;
+  DWORD mode = (console.savedInputMode | ENABLE_EXTENDED_FLAGS | ENABLE_WINDOW_INPUT) & ~ENABLE_QUICK_EDIT_MODE;
+  SetConsoleMode(input, mode);
+}
+
+// Takes the input events there are: key presses become key texts for the key waits, a changed
+// size redraws the whole screen from the grid.
+void TakeInputEvents() {
+  HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+  bool resized = false;
+  DWORD count = 0;
+  while (GetNumberOfConsoleInputEvents(input, &count) && count > 0) {
+    INPUT_RECORD records[32];
+    DWORD read = 0;
+    if (!ReadConsoleInputW(input, records, 32, &read) || read == 0) break;
+    for (DWORD i = 0; i < read; ++i) {
+      if (records[i].EventType == WINDOW_BUFFER_SIZE_EVENT) resized = true;
+      if (records[i].EventType != KEY_EVENT || !records[i].Event.KeyEvent.bKeyDown) continue;
+      const KEY_EVENT_RECORD& key = records[i].Event.KeyEvent;
+      std::string text = KeyTextFromConsoleKey(key.wVirtualKeyCode, key.wVirtualScanCode, key.uChar.UnicodeChar);
+      for (WORD repeat = 0; !text.empty() && repeat < std::max<WORD>(key.wRepeatCount, 1); ++repeat)
+        console.pendingKeys.push_back(text);
+    }
+  }
+  if (resized) MarkAllDirty();
+}
+
 }  // namespace
 
 std::string ConsoleProblem() {
@@ -160,6 +198,7 @@ void ConsoleOpen() {
     console.origin = {info.srWindow.Left, info.srWindow.Top};  // the form is drawn in the window shown
   }
   GetConsoleTitleW(console.savedTitle, sizeof console.savedTitle / sizeof console.savedTitle[0]);
+  TakeInputMode();
   SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
   std::atexit(ConsoleClose);
   FillCells();
@@ -240,11 +279,12 @@ void ConsoleNewLine() {
 std::string ConsoleWaitKey() {
   ConsoleFlush();
   for (;;) {
-    if (_kbhit()) {
-      int first = _getch();
-      // Extended keys come as 0 or 0xE0 and then their scan code: both are given as 0.
-      if (first == 0 || first == 0xE0) return ExtendedKey(static_cast<unsigned char>(_getch()));
-      return std::string(1, static_cast<char>(first));
+    TakeInputEvents();
+    ConsoleFlush();  // a resize repaints
+    if (!console.pendingKeys.empty()) {
+      std::string key = console.pendingKeys.front();
+      console.pendingKeys.pop_front();
+      return key;
     }
     Sleep(20);
   }
@@ -252,13 +292,14 @@ std::string ConsoleWaitKey() {
 
 void ConsoleDiscardKeys() {
   FlushConsoleInputBuffer(GetStdHandle(STD_INPUT_HANDLE));
-  while (_kbhit()) _getch();
+  console.pendingKeys.clear();
 }
 
 void ConsoleBeep() { MessageBeep(0); }
 
 void ConsoleFlush() {
   if (!console.opened) return;
+  TakeInputEvents();  // a resize while the monitor sleeps repaints too
   WriteDirtyRows();
   int column = std::min(console.column, kScreenColumns);
   SetConsoleCursorPosition(console.screen, COORD{static_cast<SHORT>(console.origin.X + column - 1),

@@ -2,7 +2,9 @@
 #pragma once
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
+#include <vector>
 
 #ifdef _WIN32
 inline constexpr char kPathSeparator = '\\';
@@ -29,3 +31,14 @@ std::string PlatformHelp();
 // Writes UTF-8 text to standard output or error: to a Windows console as characters (a profile
 // path with "é" reads right there), elsewhere as the bytes it is.
 void PrintText(std::FILE* stream, const std::string& text);
+// The program's arguments as UTF-8: on Windows from the wide command line, so that a folder
+// named in Greek arrives whole.
+std::vector<std::string> ProgramArguments(int argc, char** argv);
+// A path from UTF-8 text, for the standard library's streams and file calls.
+inline std::filesystem::path PathFromUtf8(const std::string& text) {
+  return std::filesystem::path(std::u8string(text.begin(), text.end()));
+}
+// For the demo's stand-ins: end when the program of that name (dxvane.exe) has come and gone
+// (ended by Ctrl+C or a closed window), or has not come within a minute; and let Ctrl+C end
+// them (Windows' "start /b" starts them deaf to it). An empty name: neither.
+void EndWithProgram(const std::string& name);

@@ -1,9 +1,14 @@
 // Environment values on Windows, read from the process's own block as UTF-8.
 #include "platform/environment.h"
 
-#include <io.h>
+#include "platform/wide_win32.h"  // windows.h, before the headers that need it
 
-#include "platform/wide_win32.h"
+#include <io.h>
+#include <shellapi.h>
+#include <tlhelp32.h>
+
+#include <cstdlib>
+#include <thread>
 
 std::string EnvironmentValue(const std::string& name) {
   std::wstring wideName = WideFromUtf8(name);
@@ -50,4 +55,39 @@ void PrintText(std::FILE* stream, const std::string& text) {
   std::fflush(stream);
   std::wstring wide = WideFromUtf8(text);
   WriteConsoleW(handle, wide.c_str(), static_cast<DWORD>(wide.size()), &written, nullptr);
+}
+
+std::vector<std::string> ProgramArguments(int, char**) {
+  std::vector<std::string> arguments;
+  int count = 0;
+  wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  for (int i = 0; wide && i < count; ++i) arguments.push_back(Utf8FromWide(wide[i]));
+  LocalFree(wide);
+  return arguments;
+}
+
+namespace {
+
+bool ProgramRuns(const std::wstring& name) {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return false;
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof entry;
+  bool runs = false;
+  for (BOOL more = Process32FirstW(snapshot, &entry); more && !runs; more = Process32NextW(snapshot, &entry))
+    runs = _wcsicmp(entry.szExeFile, name.c_str()) == 0;
+  CloseHandle(snapshot);
+  return runs;
+}
+
+}  // namespace
+
+void EndWithProgram(const std::string& name) {
+  if (name.empty()) return;
+  SetConsoleCtrlHandler(nullptr, FALSE);
+  std::thread([wide = WideFromUtf8(name)] {
+    for (int second = 0; second < 60 && !ProgramRuns(wide); ++second) Sleep(1000);
+    while (ProgramRuns(wide)) Sleep(500);
+    std::_Exit(0);
+  }).detach();
 }

@@ -108,6 +108,7 @@ bool IsLink(const std::wstring& path) {
 // Writers share reading, and deletion, so that an interrupted write can still be removed (the
 // handle's end removes the file).
 constexpr int kSharingAttempts = 10;
+constexpr int kReplaceAttempts = 50;  // a second
 
 constexpr DWORD kWriterSharing = FILE_SHARE_READ | FILE_SHARE_DELETE;
 
@@ -223,11 +224,20 @@ std::string FinalPathOf(const std::string& path) {
   return Utf8FromWide(final);
 }
 
+// A virus scanner opens every file just written: a replace that meets it is tried again for up
+// to a second, as opens are.
 bool ReplaceFile(const std::string& from, const std::string& to) {
-  if (MoveFileExW(WideFromUtf8(from).c_str(), WideFromUtf8(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-    return true;
-  SetErrnoFor(GetLastError());
-  return false;
+  std::wstring wideFrom = WideFromUtf8(from), wideTo = WideFromUtf8(to);
+  for (int attempt = 0;; ++attempt) {
+    if (MoveFileExW(wideFrom.c_str(), wideTo.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+    DWORD error = GetLastError();
+    bool held = error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION || error == ERROR_ACCESS_DENIED;
+    if (!held || attempt >= kReplaceAttempts) {
+      SetErrnoFor(error);
+      return false;
+    }
+    Sleep(20);
+  }
 }
 
 bool RemoveFile(const std::string& path) { return DeleteFileW(WideFromUtf8(path).c_str()); }

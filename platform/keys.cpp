@@ -118,3 +118,32 @@ std::string KeyTextFromBytes(const std::string& bytes, size_t& used) {
   }
   return key.empty() ? bytes.substr(0, used) : key;
 }
+
+namespace {
+
+// Windows' virtual-key codes of the keys that type nothing on their own.
+bool TypesNothing(uint16_t virtualKey) {
+  constexpr uint16_t kModifiers[] = {0x10, 0x11, 0x12, 0x13, 0x14, 0x5B, 0x5C, 0x5D, 0x90, 0x91,
+                                     0xA0, 0xA1, 0xA2, 0xA3, 0xA4, 0xA5};
+  return std::find(std::begin(kModifiers), std::end(kModifiers), virtualKey) != std::end(kModifiers);
+}
+
+constexpr uint16_t kVirtualF11 = 0x7A, kVirtualF12 = 0x7B;
+
+// A console character (the plane the console knows) as UTF-8.
+std::string Utf8Of(char32_t c) {
+  if (c < 0x80) return std::string(1, static_cast<char>(c));
+  if (c < 0x800) return {static_cast<char>(0xC0 | (c >> 6)), static_cast<char>(0x80 | (c & 0x3F))};
+  return {static_cast<char>(0xE0 | ((c >> 12) & 0x0F)), static_cast<char>(0x80 | ((c >> 6) & 0x3F)),
+          static_cast<char>(0x80 | (c & 0x3F))};
+}
+
+}  // namespace
+
+std::string KeyTextFromConsoleKey(uint16_t virtualKey, uint16_t scanCode, char32_t character) {
+  if (character != 0) return Utf8Of(character);  // an accented letter is one key, never a prefix of the next
+  if (TypesNothing(virtualKey)) return "";
+  if (virtualKey == kVirtualF11) return ExtendedKey(kScanF11);
+  if (virtualKey == kVirtualF12) return ExtendedKey(kScanF12);
+  return ExtendedKey(static_cast<unsigned char>(scanCode));
+}

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 // Scan codes of the extended keys.
@@ -21,3 +22,7 @@ bool HoldsWholeKey(const std::string& bytes);
 // unknown escape sequence each come whole, as their bytes. A lone Esc is only known as such
 // once no more bytes follow: the caller passes it alone after waiting.
 std::string KeyTextFromBytes(const std::string& bytes, size_t& used);
+// The key text of a key pressed in a Windows console (a key event's virtual-key code, scan code
+// and character): the character it typed, as UTF-8, or the extended key of its scan code; empty
+// for a key that types nothing on its own (Shift, Ctrl, Alt, Caps Lock).
+std::string KeyTextFromConsoleKey(uint16_t virtualKey, uint16_t scanCode, char32_t character);

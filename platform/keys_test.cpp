@@ -79,3 +79,18 @@ TEST(KeyText, OneKeyIsOneKey) {
   EXPECT_FALSE(HoldsWholeKey("\xC3"));
   EXPECT_FALSE(HoldsWholeKey("\x1b\xE2\x82"));
 }
+
+// The Windows console's key events: a typed 0xE0 (à in code page 437) is a character, not the
+// prefix of an extended key that swallows the next one.
+TEST(KeyText, ConsoleKeyEvents) {
+  struct Row {
+    uint16_t virtualKey, scanCode;
+    char32_t character;
+    std::string key;
+  };
+  for (const Row& row : {Row{0x41, 0x1E, U'a', "a"}, {0x0D, 0x1C, U'\r', "\r"}, {0x1B, 0x01, 27, "\x1b"},
+                         {0x26, 0x48, 0, ExtendedKey(kScanUp)}, {0x2E, 0x53, 0, ExtendedKey(kScanDelete)},
+                         {0x70, 0x3B, 0, ExtendedKey(kScanF1)}, {0x7B, 0x58, 0, ExtendedKey(kScanF12)},
+                         {0x10, 0x2A, 0, ""}, {0x11, 0x1D, 0, ""}, {0xDE, 0x28, U'\u00E0', "\xC3\xA0"}})
+    EXPECT_EQ(KeyTextFromConsoleKey(row.virtualKey, row.scanCode, row.character), row.key) << row.virtualKey;
+}

@@ -7,6 +7,10 @@ rem subscription: entities come from the calls' prefixes, bearings from the grid
 setlocal
 set "here=%~dp0"
 set "port=18073"
+rem Stand-ins and scratch folders of a demo that ended badly before are cleared first.
+taskkill /f /im qrz_double.exe >nul 2>&1
+taskkill /f /im decode_feed.exe >nul 2>&1
+for /d %%d in ("%TEMP%\dxvane-demo-*") do rd /s /q "%%d" >nul 2>&1
 set "scratch=%TEMP%\dxvane-demo-%RANDOM%"
 mkdir "%scratch%\temp"
 xcopy /e /i /q /y "%here%demo\seed" "%scratch%" >nul
@@ -19,8 +23,9 @@ if /i "%~1"=="free" (
   copy /y "%scratch%\N0VANE.adi.txt" "%scratch%\N0FREE.adi.txt" >nul
 )
 
-start "" /b "%here%demo\qrz_double.exe" --port %port% --data "%here%demo" >nul 2>&1
-start "" /b "%here%demo\decode_feed.exe" --folder "%scratch%\WSJT-X" --call %call% --grid EN34 --after-login "%scratch%\temp\QRZ_Data.tmp" >nul 2>&1
+rem The stand-ins end with this script's window, and with Ctrl+C.
+start "" /b "%here%demo\qrz_double.exe" --port %port% --data "%here%demo" --end-with dxvane.exe >nul 2>&1
+start "" /b "%here%demo\decode_feed.exe" --folder "%scratch%\WSJT-X" --call %call% --grid EN34 --after-login "%scratch%\temp\QRZ_Data.tmp" --end-with dxvane.exe >nul 2>&1
 rem A moment for the stand-in to start listening.
 ping -n 2 127.0.0.1 >nul
 

@@ -6,6 +6,7 @@
 // how the program ended and whether the console's title came back. FILE holds "text NN|..."
 // lines (UTF-8) and "attr NN|..." lines (two hex digits a cell: background, foreground).
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -56,7 +57,8 @@ void TypeKey(wchar_t key) {
   CloseHandle(input);
 }
 
-std::string ScreenReport() {
+// "text NN|" and "attr NN|" lines, or with another prefix for a second look.
+std::string ScreenReport(const std::string& textPrefix = "text", const std::string& attr = "attr") {
   HANDLE screen = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_EXISTING, 0, nullptr);
   CONSOLE_SCREEN_BUFFER_INFO info{};
@@ -68,24 +70,51 @@ std::string ScreenReport() {
   CloseHandle(screen);
   std::string report = "size " + std::to_string(info.dwSize.X) + "x" + std::to_string(info.dwSize.Y) + "\n";
   for (int r = 0; r < rows; ++r) {
-    std::wstring text;
+    std::wstring line;
     std::string attributes;
     for (int c = 0; c < columns; ++c) {
       const CHAR_INFO& cell = cells[static_cast<size_t>(r) * columns + c];
-      text += cell.Char.UnicodeChar;
+      line += cell.Char.UnicodeChar;
       char hex[4];
       std::snprintf(hex, sizeof hex, "%02X", cell.Attributes & 0xFF);
       attributes += hex;
     }
     char number[8];
     std::snprintf(number, sizeof number, "%02d|", r + 1);
-    report += "text " + std::string(number) + Utf8FromWide(text) + "\n";
-    report += "attr " + std::string(number) + attributes + "\n";
+    report += textPrefix + " " + std::string(number) + Utf8FromWide(line) + "\n";
+    report += attr + " " + std::string(number) + attributes + "\n";
   }
   return report;
 }
 
 BOOL WINAPI KeepRunning(DWORD) { return TRUE; }  // the Ctrl+C we press is for the program
+
+HANDLE ConsoleInput() {
+  return CreateFileW(L"CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                     OPEN_EXISTING, 0, nullptr);
+}
+
+std::string QuickEdit() {
+  HANDLE input = ConsoleInput();
+  DWORD mode = 0;
+  GetConsoleMode(input, &mode);
+  CloseHandle(input);
+  return mode & ENABLE_QUICK_EDIT_MODE ? "on" : "off";
+}
+
+// How many of the demo's stand-ins still run.
+int StandInsRunning() {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  PROCESSENTRY32W entry{};
+  entry.dwSize = sizeof entry;
+  int running = 0;
+  for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+    std::wstring name = entry.szExeFile;
+    running += name == L"qrz_double.exe" || name == L"decode_feed.exe";
+  }
+  CloseHandle(snapshot);
+  return running;
+}
 
 }  // namespace
 
@@ -96,6 +125,13 @@ int wmain(int argc, wchar_t** argv) {
     return 2;
   }
   SetConsoleCtrlHandler(KeepRunning, TRUE);
+  // QuickEdit on, as the classic console has it: the program must turn it off and back on.
+  HANDLE input = ConsoleInput();
+  DWORD inputMode = 0;
+  GetConsoleMode(input, &inputMode);
+  SetConsoleMode(input, inputMode | ENABLE_QUICK_EDIT_MODE | ENABLE_EXTENDED_FLAGS);
+  CloseHandle(input);
+  std::string quickEditBefore = QuickEdit();
   wchar_t titleBefore[512] = L"";
   GetConsoleTitleW(titleBefore, 512);
   HANDLE job = CreateJobObjectW(nullptr, nullptr);
@@ -120,6 +156,10 @@ int wmain(int argc, wchar_t** argv) {
   }
   waitUntil(options.readAfter);
   std::string report = ScreenReport();
+  // The progress bar is gone for a moment after each period's boundary: a second look.
+  Sleep(1500);
+  report += ScreenReport("again", "again-attr");
+  report += "quickedit before|" + quickEditBefore + "\nquickedit running|" + QuickEdit() + "\n";
   GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0);
   DWORD ended = WaitForSingleObject(process.hProcess, 10000);
   DWORD exitCode = 0;
@@ -130,6 +170,10 @@ int wmain(int argc, wchar_t** argv) {
   std::snprintf(line, sizeof line, "ended %s, exit code 0x%08lX\n", ended == WAIT_OBJECT_0 ? "yes" : "no", exitCode);
   report += line;
   report += "title before|" + Utf8FromWide(titleBefore) + "\ntitle after|" + Utf8FromWide(titleAfter) + "\n";
+  report += "quickedit after|" + QuickEdit() + "\n";
+  // The stand-ins end with the demo by themselves, before the job would end them.
+  for (int wait = 0; wait < 50 && StandInsRunning() > 0; ++wait) Sleep(100);
+  report += "stand-ins left|" + std::to_string(StandInsRunning()) + "\n";
   CloseHandle(job);  // whatever the command started goes with it
   std::FILE* out = _wfopen(WideFromUtf8(options.out).c_str(), L"wb");
   if (!out) return 1;

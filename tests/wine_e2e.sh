@@ -2,7 +2,8 @@
 # End to end under Wine: the Windows release's demo.cmd (dxvane.exe against the QRZ double and
 # the made-up WSJT-X feed) runs in a 140x43 console in tmux; console_probe answers the logbook
 # question, reads the screen buffer back and presses Ctrl+C. The table must show its rows and
-# colours, an accented name must keep its columns, and everything must end.
+# colours, an accented name must keep its columns, QuickEdit must be off while it runs and
+# back after, and everything must end, the stand-ins with it.
 #   wine_e2e.sh BUILD_DIR WINE_COMMAND...
 set -eu
 build=$1
@@ -45,6 +46,10 @@ for colour in F0 F4 A0; do  # home black on white, confirmed DX red on white, wo
   grep -q "^attr [0-9][0-9]|$colour$colour$colour" screen.txt || fail "no row in colours $colour"
 done
 row 42 | grep -q "Running 5 minute avg CQ's per/min" || fail "no legend on row 42"
-row 42 | grep -q "▒" || fail "no shade block (character 177 of code page 437) on row 42"
+grep -q "^\(text\|again\) 42|.*▒" screen.txt || fail "no shade block (character 177 of code page 437) on row 42"
 grep -q "^ended yes" screen.txt || fail "Ctrl+C did not end the demo"
+grep -q "^quickedit before|on" screen.txt || fail "the probe could not turn QuickEdit on"
+grep -q "^quickedit running|off" screen.txt || fail "QuickEdit was on while the monitor ran"
+grep -q "^quickedit after|on" screen.txt || fail "QuickEdit was not given back"
+grep -q "^stand-ins left|0" screen.txt || fail "the demo's stand-ins outlived it"
 echo "The Windows demo showed the table under Wine"

@@ -1,7 +1,7 @@
 // decode_feed: plays WSJT-X for the demo. A few seconds after every 15-second boundary it
 // appends a period's decodes to ALL.TXT, and now and then a contact to WSJTX_log.adi.
 //   decode_feed --folder WSJT-X-FOLDER --call MYCALL --grid GRID [--stations FILE] [--periods N]
-//               [--after-login QRZ-REPLY-FILE]
+//               [--after-login QRZ-REPLY-FILE] [--end-with PROGRAM]
 // With --after-login it starts when the monitor has logged in (the reply file holds a key),
 // so that its showcase period lands in the first table the monitor draws, however long the
 // user took to answer the logbook question.
@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/environment.h"
 #include "tools/qrz_double.h"
 
 namespace {
@@ -80,7 +81,7 @@ std::string DecodeLine(Feed& feed, const std::string& stamp, const char* mark, c
 }
 
 void Append(const std::string& path, const std::string& text) {
-  std::ofstream(path, std::ios::binary | std::ios::app) << text;
+  std::ofstream(PathFromUtf8(path), std::ios::binary | std::ios::app) << text;
 }
 
 std::string Stamp(std::time_t seconds, const char* format) {
@@ -132,7 +133,7 @@ void FeedPeriod(Feed& feed, std::time_t periodStart) {
 void WaitForLogin(const std::string& replyPath) {
   for (;;) {
     std::error_code missing;
-    if (std::filesystem::file_size(replyPath, missing) > 0 && !missing) return;
+    if (std::filesystem::file_size(PathFromUtf8(replyPath), missing) > 0 && !missing) return;
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
   }
 }
@@ -140,18 +141,21 @@ void WaitForLogin(const std::string& replyPath) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  std::vector<std::string> arguments = ProgramArguments(argc, argv);
   Feed feed;
   std::string stationsPath = DemoDataOptions().stationsPath;
   int periods = -1;
   std::string loginReply;
-  for (int i = 1; i + 1 < argc; i += 2) {
-    std::string flag = argv[i], value = argv[i + 1];
+  for (size_t i = 1; i + 1 < arguments.size(); i += 2) {
+    const std::string& flag = arguments[i];
+    const std::string& value = arguments[i + 1];
     if (flag == "--folder") feed.folder = value;
     else if (flag == "--call") feed.myCall = value;
     else if (flag == "--grid") feed.myGrid = value;
     else if (flag == "--stations") stationsPath = value;
     else if (flag == "--periods") periods = std::stoi(value);
     else if (flag == "--after-login") loginReply = value;
+    else if (flag == "--end-with") EndWithProgram(value);
   }
   feed.stations = LoadStations(stationsPath);
   if (feed.folder.empty() || feed.myCall.empty() || feed.stations.empty()) {

@@ -1,6 +1,8 @@
 // The local QRZ double: session keys, callsign lookups and the logbook, with faults to order.
 #include "tools/qrz_double.h"
 
+#include "platform/environment.h"
+
 #include <algorithm>
 #include <cctype>
 #include <chrono>
@@ -76,7 +78,7 @@ std::string WithBytes(const std::string& text) {
 
 std::vector<std::string> DataLines(const std::string& path) {
   std::vector<std::string> lines;
-  std::ifstream in(path);
+  std::ifstream in(PathFromUtf8(path));
   for (std::string line; std::getline(in, line);) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (!line.empty() && line[0] != '#') lines.push_back(line);

@@ -1,12 +1,14 @@
 // qrz_double: runs the local QRZ double until it is stopped, printing the port it serves.
 //   qrz_double [--port N] [--data DIR] [--expire-after N] [--lookup-limit N]
 //              [--fault stall|garbage|http-error|refuse|slow-gateway] [--logbook-shape result-last|result-first|status]
+//              [--end-with PROGRAM]
 // With "refuse" it prints a port on which nothing listens, so every connection is refused.
 #include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <string>
 
+#include "platform/environment.h"
 #include "tools/qrz_double.h"
 
 namespace {
@@ -33,16 +35,19 @@ LogbookShape ShapeNamed(const std::string& name) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  std::vector<std::string> arguments = ProgramArguments(argc, argv);
   QrzDoubleOptions options = DemoDataOptions();
   std::string data;
   int port = 0;
   QrzFault fault = QrzFault::kNone;
-  for (int i = 1; i + 1 < argc; i += 2) {
-    std::string flag = argv[i], value = argv[i + 1];
+  for (size_t i = 1; i + 1 < arguments.size(); i += 2) {
+    const std::string& flag = arguments[i];
+    const std::string& value = arguments[i + 1];
     if (flag == "--port") port = std::stoi(value);
     else if (flag == "--data") data = value;
     else if (flag == "--expire-after") options.expireAfter = std::stoi(value);
     else if (flag == "--lookup-limit") options.lookupLimit = std::stoi(value);
+    else if (flag == "--end-with") EndWithProgram(value);
     else if (flag == "--fault") fault = FaultNamed(value);
     else if (flag == "--logbook-shape") options.logbookShape = ShapeNamed(value);
     else {
