@@ -42,10 +42,6 @@ bool WantsLogBook() {
   return key == "Y";
 }
 
-void BuildLists(MonitorState& state) {
-  LoadQrzWorked(state.worked, state.errorText);
-  MergeWsjtxWorked(state.worked, state.errorText, state.wsjtxLogTrack);  // only its failure ends the run
-}
 
 std::string WsjtxFolder() { return JoinPath(LocalAppDataFolder(), "WSJT-X"); }
 
@@ -88,6 +84,18 @@ bool ClaimTempFile(std::string& errorText) {
 
 }  // namespace
 
+bool BuildStartUpLists(MonitorState& state) {
+  ConsolePrintLine("One moment please, building Station Worked List.....");
+  ConsoleFlush();  // a large log takes a while: the line shows meanwhile
+  LoadQrzWorked(state.worked, state.errorText);
+  MergeWsjtxWorked(state.worked, state.errorText, state.wsjtxLogTrack);  // only its failure ends the run
+  if (!state.errorText.empty()) return false;
+  ConsolePrintLine("One moment please, building Confirmed DX List.......");
+  ConsoleFlush();
+  LoadConfirmedDX(state.confirmed, state.errorText);
+  return true;
+}
+
 void LoadSettings(MonitorState& state) {
   ConfigSettings settings;
   ReadConfig(kConfigFileName, settings);
@@ -122,13 +130,7 @@ bool StartUp(MonitorState& state) {
   if (!state.errorText.empty()) return false;
   SayLine(state.sessionMessage);
   state.countries = CountriesFor(WsjtxFolder());
-  ConsolePrintLine("One moment please, building Station Worked List.....");
-  ConsoleFlush();  // a large log takes a while: the line shows meanwhile
-  BuildLists(state);
-  if (!state.errorText.empty()) return false;
-  ConsolePrintLine("One moment please, building Confirmed DX List.......");
-  ConsoleFlush();
-  LoadConfirmedDX(state.confirmed, state.errorText);
+  if (!BuildStartUpLists(state)) return false;
   if (state.confirmed.empty()) state.dxAlertEnabled = 0;
   NoteDecodeFileEnd(state);
   state.startSeconds = SecondsNow();
