@@ -182,7 +182,7 @@ bool WriteLine(TextFile& file, const std::string& text) {
 std::string NewFileName(const std::string& path) { return path + ".new"; }
 
 bool WriteFileWhole(const std::string& path, const std::function<std::string(TextFile&)>& write,
-                    std::string& errorText) {
+                    std::string& errorText, size_t bufferSize) {
   std::string newFile = NewFileName(path);
   int errorNumber = 0;
   TextFile file;
@@ -191,6 +191,9 @@ bool WriteFileWhole(const std::string& path, const std::function<std::string(Tex
     errorText = "cannot write " + newFile + " (" + std::strerror(errno) + ")";
     return false;
   }
+  // setvbuf takes the size only with a buffer of our own, which must outlive the close below.
+  std::unique_ptr<char[]> buffer(bufferSize > 0 ? new char[bufferSize] : nullptr);
+  if (buffer) std::setvbuf(file.handle, buffer.get(), _IOFBF, bufferSize);
   MarkUnfinishedFile(newFile);
   errorText = write(file);
   bool written = FlushToDisk(file.handle);  // false too when an earlier write failed

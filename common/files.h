@@ -60,9 +60,10 @@ std::string NewFileName(const std::string& path);
 // Replaces the file at path with what write puts into a new private file beside it, once that
 // file is whole on the disk: write found no fault (it returns why not, empty when none), and
 // every write, the flush to the disk and the close succeeded. Otherwise the old file stays as
-// it was and errorText says why. The new file never outlives an interruption.
+// it was and errorText says why. The new file never outlives an interruption. bufferSize:
+// how much is gathered before each write (0: the stream's own few kilobytes).
 bool WriteFileWhole(const std::string& path, const std::function<std::string(TextFile&)>& write,
-                    std::string& errorText);
+                    std::string& errorText, size_t bufferSize = 0);
 // The written form of a settings text: plain, or in double quotes (with doubled inner
 // quotes) when the plain form would not read back as written (a comma, a leading blank or
 // quote, a control byte such as CR, LF or TAB). No form holds a Ctrl-Z.
@@ -129,28 +130,32 @@ void ForEachLine(TextFile& file, Visit&& visit) {
   LineSplitter splitter;
   splitter.offset = ReadOffset(file);
   if (!file.handle) return;
-  // Blocks of up to 1 MB, no larger than what is there to read: a small file costs little.
+  // One buffer of up to 1 MB, no larger than what is there to read (a small file costs little);
+  // the unfinished line at a block's end moves to its front and the next block is read after it.
   int64_t left = FileSize(file) - splitter.offset;
-  size_t blockSize = static_cast<size_t>(std::clamp<int64_t>(left, 4096, 1 << 20));
-  std::unique_ptr<char[]> block(new char[blockSize]);
-  std::string data;  // what is not split yet
+  size_t capacity = static_cast<size_t>(std::clamp<int64_t>(left, 4096, 1 << 20));
+  std::unique_ptr<char[]> buffer(new char[capacity]);
+  size_t kept = 0;  // bytes of an unfinished line at the front
   bool ended = false;
   while (!ended) {
-    size_t count = std::fread(block.get(), 1, blockSize, file.handle);
+    if (kept == capacity) {  // a line longer than the buffer
+      std::unique_ptr<char[]> larger(new char[capacity * 2]);
+      std::memcpy(larger.get(), buffer.get(), kept);
+      buffer = std::move(larger);
+      capacity *= 2;
+    }
+    size_t count = std::fread(buffer.get() + kept, 1, capacity - kept, file.handle);
     if (count == 0) break;
-    if (const void* ctrlZ = std::memchr(block.get(), 26, count)) {
-      count = static_cast<size_t>(static_cast<const char*>(ctrlZ) - block.get());
+    if (const void* ctrlZ = std::memchr(buffer.get() + kept, 26, count)) {
+      count = static_cast<size_t>(static_cast<const char*>(ctrlZ) - (buffer.get() + kept));
       ended = true;
     }
-    if (data.empty()) {
-      std::string_view fresh(block.get(), count);
-      data.assign(fresh.substr(SplitLines(splitter, fresh, visit)));
-    } else {
-      data.append(block.get(), count);
-      data.erase(0, SplitLines(splitter, data, visit));
-    }
+    std::string_view data(buffer.get(), kept + count);
+    size_t used = SplitLines(splitter, data, visit);
+    kept = data.size() - used;
+    std::memmove(buffer.get(), buffer.get() + used, kept);
   }
-  if (data.empty()) return;
+  if (kept == 0) return;
   // A line cut by a Ctrl-Z is finished: nothing after it counts.
-  visit(std::string_view(data), ended ? splitter.offset + static_cast<int64_t>(data.size()) : int64_t{-1});
+  visit(std::string_view(buffer.get(), kept), ended ? splitter.offset + static_cast<int64_t>(kept) : int64_t{-1});
 }

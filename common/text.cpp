@@ -159,23 +159,27 @@ uint64_t MatchingBytes(uint64_t bytes, uint64_t pattern) {
 }
 
 // Eight bytes a step, without a call: the first byte equal to a or b (a == b for one byte).
-size_t FindEither(const char* text, size_t size, char a, char b) {
-  const uint64_t patternA = kOnes * static_cast<unsigned char>(a), patternB = kOnes * static_cast<unsigned char>(b);
+}  // namespace
+
+size_t FindByte(const char* text, size_t size, char c) {
+  const uint64_t pattern = kOnes * static_cast<unsigned char>(c);
   size_t at = 0;
   for (; at + 8 <= size; at += 8) {
     uint64_t bytes;
     std::memcpy(&bytes, text + at, 8);
-    uint64_t found = MatchingBytes(bytes, patternA) | MatchingBytes(bytes, patternB);
     // The lowest set bit is the first byte in memory on the little-endian machines we run on.
-    if (found) return at + static_cast<size_t>(std::countr_zero(found) >> 3);
+    if (uint64_t found = MatchingBytes(bytes, pattern)) return at + static_cast<size_t>(std::countr_zero(found) >> 3);
   }
   for (; at < size; ++at)
-    if (text[at] == a || text[at] == b) return at;
+    if (text[at] == c) return at;
   return size;
 }
 
-}  // namespace
-
-size_t FindByte(const char* text, size_t size, char c) { return FindEither(text, size, c, c); }
-
-size_t FindLineEnd(const char* text, size_t size) { return FindEither(text, size, '\r', '\n'); }
+// Lines are long (a QRZ record is 800 bytes) and end at an LF: the library's memchr, which looks
+// at 32 or 64 bytes a step, finds it, then any CR before it.
+size_t FindLineEnd(const char* text, size_t size) {
+  const void* lf = std::memchr(text, '\n', size);
+  size_t limit = lf ? static_cast<size_t>(static_cast<const char*>(lf) - text) : size;
+  const void* cr = std::memchr(text, '\r', limit);
+  return cr ? static_cast<size_t>(static_cast<const char*>(cr) - text) : limit;
+}

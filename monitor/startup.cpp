@@ -87,12 +87,10 @@ bool ClaimTempFile(std::string& errorText) {
 bool BuildStartUpLists(MonitorState& state) {
   ConsolePrintLine("One moment please, building Station Worked List.....");
   ConsoleFlush();  // a large log takes a while: the line shows meanwhile
-  LoadQrzWorked(state.worked, state.errorText);
+  LoadQrzLists(state.worked, state.confirmed, state.errorText);  // the confirmed list comes with it
   MergeWsjtxWorked(state.worked, state.errorText, state.wsjtxLogTrack);  // only its failure ends the run
   if (!state.errorText.empty()) return false;
   ConsolePrintLine("One moment please, building Confirmed DX List.......");
-  ConsoleFlush();
-  LoadConfirmedDX(state.confirmed, state.errorText);
   return true;
 }
 

@@ -37,6 +37,19 @@ void MakeRoom(WorkedList& worked) {
 
 }  // namespace
 
+void ReserveWorked(WorkedList& worked, size_t calls) {
+  if (calls <= worked.calls.size()) return;
+  worked.calls.reserve(calls);
+  size_t slots = 64;
+  while (slots < 2 * (calls + 1)) slots *= 2;
+  if (slots <= worked.slots.size()) return;
+  worked.slots.assign(slots, 0);
+  for (size_t i = 0; i < worked.calls.size(); ++i) {
+    uint64_t hash = HashOf(worked.calls[i]);
+    worked.slots[SlotOf(worked, worked.calls[i], hash)] = SlotValue(hash, i);
+  }
+}
+
 bool AddWorked(WorkedList& worked, std::string_view call) {
   MakeRoom(worked);
   uint64_t hash = HashOf(call);

@@ -115,6 +115,9 @@ struct MonitorState {
   int32_t workedRefreshToggle = 0;
 };
 
+// Makes room for this many calls at once: a list grown a call at a time copies its calls and
+// fills its table again at every doubling.
+void ReserveWorked(WorkedList& worked, size_t calls);
 // Adds call unless the list holds it already; true when added.
 bool AddWorked(WorkedList& worked, std::string_view call);
 bool IsWorked(const WorkedList& worked, std::string_view call);

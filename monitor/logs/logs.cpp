@@ -14,6 +14,11 @@
 
 namespace {
 
+// The fewest bytes a record takes in each log, to make room for its calls at once: WSJT-X
+// writes about 280 a contact, QRZ's copy about 800.
+constexpr int64_t kWsjtxRecordBytes = 250;
+constexpr int64_t kQrzRecordBytes = 700;
+
 void ShowUntilKey(const std::string& errorText) {
   ConsolePrintLine(errorText);
   ConsolePressAnyKey();
@@ -28,6 +33,7 @@ int ReadWsjtxLog(WorkedList& workedList, WsjtxLogTrack& track) {
   FileMark mark = MarkOf(file, size);
   int64_t from = OnlyGrew(track.mark, file, mark) ? track.end : 0;
   track = WsjtxLogTrack{mark, from};
+  ReserveWorked(workedList, workedList.calls.size() + static_cast<size_t>((size - from) / kWsjtxRecordBytes));
   if (from < size && SeekOpenFile(file.handle, from)) {
     std::string_view call;
     ForEachLine(file, [&](std::string_view line, int64_t end) {
@@ -38,6 +44,32 @@ int ReadWsjtxLog(WorkedList& workedList, WsjtxLogTrack& track) {
     });
   }
   return 0;
+}
+
+void AddConfirmed(ConfirmedList& confirmedList, std::string_view dxcc) {
+  int32_t entity = TextToWholeNumber(std::string(dxcc));
+  if (entity <= 0) return;  // 0 is no entity: a contact at sea (/MM) confirms none
+  if (std::find(confirmedList.begin(), confirmedList.end(), entity) == confirmedList.end())
+    confirmedList.push_back(entity);
+}
+
+// The records of the QRZ logbook copy from the read position on, into either list or both:
+// FT8 and JT65 contacts to worked, the entities of confirmed contacts to confirmed.
+void ScanQrzCopy(TextFile& file, WorkedList* worked, ConfirmedList* confirmed) {
+  std::string call;
+  ForEachLine(file, [&](std::string_view record, int64_t) {
+    RecordFields fields = ScanRecord(record);
+    if (confirmed && fields.confirmed && !fields.dxcc.empty()) AddConfirmed(*confirmed, fields.dxcc);
+    if (!worked || !fields.workedMode || !fields.hasCall) return;
+    // QRZ writes the slash of a portable call as "_": W7XYZ_P is W7XYZ/P.
+    if (fields.call.find('_') == std::string_view::npos) {
+      AddWorked(*worked, fields.call);
+      return;
+    }
+    call.assign(fields.call);
+    std::replace(call.begin(), call.end(), '_', '/');
+    AddWorked(*worked, call);
+  });
 }
 
 }  // namespace
@@ -68,7 +100,23 @@ void ReloadWsjtxWorked(WorkedList& workedList, std::string& errorText, WsjtxLogT
 }
 
 void LoadQrzWorked(WorkedList& workedList, std::string& errorText) {
+  ConfirmedList unused;
+  LoadQrzLists(workedList, unused, errorText);
+}
+
+void LoadConfirmedDX(ConfirmedList& confirmedList, std::string& errorText) {
   errorText.clear();
+  confirmedList.clear();
+  TextFile file;
+  if (!OpenForReading(file, LogBookCopyName(), FileShare::kExclusive)) return;
+  std::string line;
+  ReadLine(file, line);  // the download's time stamp
+  ScanQrzCopy(file, nullptr, &confirmedList);
+}
+
+void LoadQrzLists(WorkedList& workedList, ConfirmedList& confirmedList, std::string& errorText) {
+  errorText.clear();
+  confirmedList.clear();
   TextFile file;
   OpenForReading(file, LogBookCopyName(), FileShare::kReadWrite);
   std::string line;
@@ -80,36 +128,6 @@ void LoadQrzWorked(WorkedList& workedList, std::string& errorText) {
     return;
   }
   workedList = WorkedList{};
-  std::string call;
-  ForEachLine(file, [&](std::string_view record, int64_t) {
-    RecordFields fields = ScanRecord(record);
-    if (!fields.workedMode || !fields.hasCall) return;
-    // QRZ writes the slash of a portable call as "_": W7XYZ_P is W7XYZ/P.
-    if (fields.call.find('_') == std::string_view::npos) {
-      AddWorked(workedList, fields.call);
-      return;
-    }
-    call.assign(fields.call);
-    std::replace(call.begin(), call.end(), '_', '/');
-    AddWorked(workedList, call);
-  });
-  CloseFile(file);
-}
-
-void LoadConfirmedDX(ConfirmedList& confirmedList, std::string& errorText) {
-  errorText.clear();
-  confirmedList.clear();
-  TextFile file;
-  if (!OpenForReading(file, LogBookCopyName(), FileShare::kExclusive)) return;
-  std::string line;
-  ReadLine(file, line);  // the download's time stamp
-  ForEachLine(file, [&](std::string_view record, int64_t) {
-    RecordFields fields = ScanRecord(record);
-    if (!fields.confirmed || fields.dxcc.empty()) return;
-    int32_t entity = TextToWholeNumber(std::string(fields.dxcc));
-    if (entity <= 0) return;  // 0 is no entity: a contact at sea (/MM) confirms none
-    if (std::find(confirmedList.begin(), confirmedList.end(), entity) == confirmedList.end())
-      confirmedList.push_back(entity);
-  });
-  CloseFile(file);
+  ReserveWorked(workedList, static_cast<size_t>(FileSize(file) / kQrzRecordBytes));
+  ScanQrzCopy(file, &workedList, &confirmedList);
 }

@@ -17,6 +17,9 @@ void ReloadWsjtxWorked(WorkedList& workedList, std::string& errorText, WsjtxLogT
 void LoadQrzWorked(WorkedList& workedList, std::string& errorText);
 // The DXCC entities of every confirmed contact in the local logbook copy; reports nothing.
 void LoadConfirmedDX(ConfirmedList& confirmedList, std::string& errorText);
+// Both at once, as start-up needs them: the copy (100,000 records in a decade) is read once.
+// Fails as LoadQrzWorked does.
+void LoadQrzLists(WorkedList& workedList, ConfirmedList& confirmedList, std::string& errorText);
 // The local logbook copy: the account name followed by ".adi.txt", in the current folder.
 std::string LogBookCopyName();
 // WSJT-X's contact log, whatever the case of its name on disk.

@@ -19,6 +19,7 @@ constexpr int kCountRow = 21;
 constexpr int kCountColumn = 15;
 constexpr size_t kHeadBytes = 4096;  // where RESULT and COUNT stand, before the ADIF
 constexpr int kRecordsPerCount = 1000;
+constexpr size_t kCopyBufferBytes = 1 << 20;
 const std::string kDataStart = "=&lt;";
 const std::string kRecordEnd = "&lt;eor&gt;";
 const std::string kStampLabel = "Download Time Stamp: ";
@@ -205,7 +206,8 @@ std::string CopyTimeStamp(const std::string& fileName) {
 
 void WriteLogBookCopy(const std::string& fileName, std::string& errorText) {
   errorText.clear();
-  WriteFileWhole(fileName, WriteCopy, errorText);
+  // 100,000 records in 4 KB writes are 20,000 system calls; in 1 MB writes, about 80.
+  WriteFileWhole(fileName, WriteCopy, errorText, kCopyBufferBytes);
 }
 
 void DownloadLogBook(const std::string& fileName, std::string& errorText) {
