@@ -314,9 +314,8 @@ bool IsDecodeFileName(const std::string& name) {
 std::string CurrentDecodeFile(const std::string& allTxtPath) {
   std::string folder = FolderOf(allTxtPath);
   const FolderEntry* newest = nullptr;
-  std::vector<FolderEntry> files = FilesInFolder(folder);
+  std::vector<FolderEntry> files = FilesInFolder(folder, IsDecodeFileName);
   for (const FolderEntry& file : files) {
-    if (!IsDecodeFileName(file.name)) continue;
     if (!newest || file.modified > newest->modified || (file.modified == newest->modified && file.name > newest->name))
       newest = &file;
   }

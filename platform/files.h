@@ -75,5 +75,5 @@ struct FolderEntry {
   std::string name;
   int64_t modified = 0;  // last written, in nanoseconds from the platform's epoch
 };
-// The plain files of a folder; empty when it cannot be read.
-std::vector<FolderEntry> FilesInFolder(const std::string& folder);
+// The plain files of a folder whose names are wanted; empty when it cannot be read.
+std::vector<FolderEntry> FilesInFolder(const std::string& folder, bool (*wanted)(const std::string& name));

@@ -176,6 +176,24 @@ std::string FindFileIgnoringCase(const std::string& folder, const std::string& n
 
 bool MayHoldFollowedFiles() { return true; }
 
+// pread: no seek, and no stdio buffer filled from an aligned offset for a few bytes.
+bool ReadOpenFileAt(std::FILE* file, int64_t offset, int64_t count, std::string& bytes) {
+  bytes.clear();
+  if (count <= 0) return true;
+  bytes.resize(static_cast<size_t>(count));
+  size_t got = 0;
+  while (got < bytes.size()) {
+    ssize_t read = pread(fileno(file), bytes.data() + got, bytes.size() - got, static_cast<off_t>(offset + got));
+    if (read < 0 && errno == EINTR) continue;
+    if (read <= 0) {
+      bytes.resize(got);
+      return read == 0;
+    }
+    got += static_cast<size_t>(read);
+  }
+  return true;
+}
+
 std::string OddFileKindOf(const std::string& path) {
   struct stat info;
   if (stat(path.c_str(), &info) != 0 || S_ISREG(info.st_mode)) return "";
@@ -199,11 +217,12 @@ static int64_t ModifiedNanoseconds(const struct stat& info) {
   return int64_t{when.tv_sec} * 1000000000 + when.tv_nsec;
 }
 
-std::vector<FolderEntry> FilesInFolder(const std::string& folder) {
+std::vector<FolderEntry> FilesInFolder(const std::string& folder, bool (*wanted)(const std::string& name)) {
   std::vector<FolderEntry> files;
   DIR* dir = opendir(folder.c_str());
   if (!dir) return files;
   while (dirent* entry = readdir(dir)) {
+    if (!wanted(entry->d_name)) continue;
     struct stat info;
     if (stat((folder + "/" + entry->d_name).c_str(), &info) != 0 || !S_ISREG(info.st_mode)) continue;
     files.push_back({entry->d_name, ModifiedNanoseconds(info)});

@@ -278,6 +278,16 @@ std::string FindFileIgnoringCase(const std::string& folder, const std::string& n
 
 bool MayHoldFollowedFiles() { return false; }
 
+bool ReadOpenFileAt(std::FILE* file, int64_t offset, int64_t count, std::string& bytes) {
+  bytes.clear();
+  if (count <= 0) return true;
+  if (!SeekOpenFile(file, offset)) return false;
+  bytes.resize(static_cast<size_t>(count));
+  size_t got = std::fread(bytes.data(), 1, bytes.size(), file);
+  bytes.resize(got);
+  return !std::ferror(file);
+}
+
 bool IsReadOnlyFile(const std::string& path) {
   DWORD attributes = GetFileAttributesW(WideFromUtf8(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
@@ -296,13 +306,14 @@ bool FolderExists(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-std::vector<FolderEntry> FilesInFolder(const std::string& folder) {
+std::vector<FolderEntry> FilesInFolder(const std::string& folder, bool (*wanted)(const std::string& name)) {
   std::vector<FolderEntry> files;
   WIN32_FIND_DATAW found;
   HANDLE search = FindFirstFileW(WideFromUtf8(folder + "\\*").c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return files;
   do {
     if (found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) continue;
+    if (!wanted(Utf8FromWide(found.cFileName))) continue;
     // 100-nanosecond ticks since 1601.
     int64_t ticks = (int64_t{found.ftLastWriteTime.dwHighDateTime} << 32) | found.ftLastWriteTime.dwLowDateTime;
     files.push_back({Utf8FromWide(found.cFileName), ticks * 100});
