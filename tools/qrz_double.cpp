@@ -34,14 +34,16 @@ std::string Upper(std::string text) {
   return text;
 }
 
-// "%26" back to "&": the client percent-encodes every value.
-std::string PercentDecoded(const std::string& text) {
+// Text with each escape of a marker and two hex digits made the byte it names: "%26" is "&"
+// (the client percent-encodes every value), "\xE9" in a data file is the byte 0xE9.
+std::string WithEscapedBytes(const std::string& text, const std::string& marker) {
   std::string decoded;
   for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '%' && i + 2 < text.size() && std::isxdigit(static_cast<unsigned char>(text[i + 1])) &&
-        std::isxdigit(static_cast<unsigned char>(text[i + 2]))) {
-      decoded += static_cast<char>(std::stoi(text.substr(i + 1, 2), nullptr, 16));
-      i += 2;
+    size_t hex = i + marker.size();
+    if (text.compare(i, marker.size(), marker) == 0 && hex + 1 < text.size() &&
+        std::isxdigit(static_cast<unsigned char>(text[hex])) && std::isxdigit(static_cast<unsigned char>(text[hex + 1]))) {
+      decoded += static_cast<char>(std::stoi(text.substr(hex, 2), nullptr, 16));
+      i = hex + 1;
     } else {
       decoded += text[i];
     }
@@ -56,24 +58,9 @@ std::map<std::string, std::string> QueryOf(const httplib::Request& request) {
   if (mark == std::string::npos) return query;
   for (const std::string& pair : Split(request.target.substr(mark + 1), ";&")) {
     size_t equals = pair.find('=');
-    if (equals != std::string::npos) query[Upper(pair.substr(0, equals))] = PercentDecoded(pair.substr(equals + 1));
+    if (equals != std::string::npos) query[Upper(pair.substr(0, equals))] = WithEscapedBytes(pair.substr(equals + 1), "%");
   }
   return query;
-}
-
-// "\xE9" as the byte 0xE9.
-std::string WithBytes(const std::string& text) {
-  std::string out;
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text.compare(i, 2, "\\x") == 0 && i + 3 < text.size() && std::isxdigit(static_cast<unsigned char>(text[i + 2])) &&
-        std::isxdigit(static_cast<unsigned char>(text[i + 3]))) {
-      out += static_cast<char>(std::stoi(text.substr(i + 2, 2), nullptr, 16));
-      i += 3;
-    } else {
-      out += text[i];
-    }
-  }
-  return out;
 }
 
 std::vector<std::string> DataLines(const std::string& path) {
@@ -267,7 +254,7 @@ StationTable ReadStationTable(const std::string& path) {
     std::vector<std::string> values = Split(lines[i], "|");
     StationElements elements;
     for (size_t f = 1; f < names.size() && f < values.size(); ++f)
-      if (!values[f].empty()) elements.emplace_back(names[f], WithBytes(values[f]));
+      if (!values[f].empty()) elements.emplace_back(names[f], WithEscapedBytes(values[f], "\\x"));
     stations[Upper(values[0])] = elements;
   }
   return stations;
