@@ -72,6 +72,24 @@ void ScanQrzCopy(TextFile& file, WorkedList* worked, ConfirmedList* confirmed) {
   });
 }
 
+// The QRZ logbook copy into the worked list, started afresh, and into confirmedList when given.
+void LoadQrzCopy(WorkedList& workedList, ConfirmedList* confirmedList, std::string& errorText) {
+  errorText.clear();
+  TextFile file;
+  OpenForReading(file, LogBookCopyName(), FileShare::kReadWrite);
+  std::string line;
+  // A missing copy fails here too, as a read from a file that is not open (52).
+  if (!ReadLine(file, line)) {
+    errorText = NumberToText(file.error) + " Error in ReadingADILog";
+    CloseFile(file);
+    ShowUntilKey(errorText);
+    return;
+  }
+  workedList = WorkedList{};
+  ReserveWorked(workedList, static_cast<size_t>(FileSize(file) / kQrzRecordBytes));
+  ScanQrzCopy(file, &workedList, confirmedList);
+}
+
 }  // namespace
 
 std::string LogBookCopyName() { return glb_QRZAccountName + ".adi.txt"; }
@@ -99,10 +117,7 @@ void ReloadWsjtxWorked(WorkedList& workedList, std::string& errorText, WsjtxLogT
   if (errorNumber != 0) errorText = ErrorReport(errorNumber) + "READWSJT";
 }
 
-void LoadQrzWorked(WorkedList& workedList, std::string& errorText) {
-  ConfirmedList unused;
-  LoadQrzLists(workedList, unused, errorText);
-}
+void LoadQrzWorked(WorkedList& workedList, std::string& errorText) { LoadQrzCopy(workedList, nullptr, errorText); }
 
 void LoadConfirmedDX(ConfirmedList& confirmedList, std::string& errorText) {
   errorText.clear();
@@ -115,19 +130,7 @@ void LoadConfirmedDX(ConfirmedList& confirmedList, std::string& errorText) {
 }
 
 void LoadQrzLists(WorkedList& workedList, ConfirmedList& confirmedList, std::string& errorText) {
-  errorText.clear();
   confirmedList.clear();
-  TextFile file;
-  OpenForReading(file, LogBookCopyName(), FileShare::kReadWrite);
-  std::string line;
-  // A missing copy fails here too, as a read from a file that is not open (52).
-  if (!ReadLine(file, line)) {
-    errorText = NumberToText(file.error) + " Error in ReadingADILog";
-    CloseFile(file);
-    ShowUntilKey(errorText);
-    return;
-  }
-  workedList = WorkedList{};
-  ReserveWorked(workedList, static_cast<size_t>(FileSize(file) / kQrzRecordBytes));
-  ScanQrzCopy(file, &workedList, &confirmedList);
+  LoadQrzCopy(workedList, &confirmedList, errorText);
 }
+
