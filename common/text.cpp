@@ -1,7 +1,6 @@
 // Text forms shared by both programs.
 #include "common/text.h"
 
-#include <bit>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -147,32 +146,9 @@ bool Contains(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
 }
 
-namespace {
-
-constexpr uint64_t kOnes = 0x0101010101010101ull, kHighs = 0x8080808080808080ull;
-
-// The high bit of every byte of bytes that equals the byte of pattern; exact at its lowest set
-// bit (borrows can only mark bytes above a true match).
-uint64_t MatchingBytes(uint64_t bytes, uint64_t pattern) {
-  uint64_t x = bytes ^ pattern;
-  return (x - kOnes) & ~x & kHighs;
-}
-
-// Eight bytes a step, without a call: the first byte equal to a or b (a == b for one byte).
-}  // namespace
-
 size_t FindByte(const char* text, size_t size, char c) {
-  const uint64_t pattern = kOnes * static_cast<unsigned char>(c);
-  size_t at = 0;
-  for (; at + 8 <= size; at += 8) {
-    uint64_t bytes;
-    std::memcpy(&bytes, text + at, 8);
-    // The lowest set bit is the first byte in memory on the little-endian machines we run on.
-    if (uint64_t found = MatchingBytes(bytes, pattern)) return at + static_cast<size_t>(std::countr_zero(found) >> 3);
-  }
-  for (; at < size; ++at)
-    if (text[at] == c) return at;
-  return size;
+  const void* found = std::memchr(text, c, size);
+  return found ? static_cast<size_t>(static_cast<const char*>(found) - text) : size;
 }
 
 // Lines are long (a QRZ record is 800 bytes) and end at an LF: the library's memchr, which looks
