@@ -40,5 +40,9 @@ set(CPACK_DEBIAN_PACKAGE_SUGGESTS "wsjtx")
 
 # The .tar.gz: the installed tree under dxvane-<version>-<system>/.
 set(CPACK_ARCHIVE_FILE_NAME "dxvane-${PROJECT_VERSION}-${CMAKE_SYSTEM_NAME}")
-set(CPACK_GENERATOR "DEB;TGZ")
+if(APPLE)
+  set(CPACK_GENERATOR "TGZ")
+else()
+  set(CPACK_GENERATOR "DEB;TGZ")
+endif()
 include(CPack)
