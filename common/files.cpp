@@ -11,6 +11,7 @@
 namespace {
 
 constexpr int kCtrlZ = 26;
+constexpr int64_t kMarkBytes = 64;  // of a followed file's head and tail
 
 int Peek(TextFile& file) {
   int c = std::getc(file.handle);
@@ -219,10 +220,6 @@ std::string QuotedWhereNeeded(const std::string& text) {
 int64_t FileSize(TextFile& file) {
   if (!IsOpen(file)) return 0;
   return OpenFileSize(file.handle);
-}
-
-namespace {
-constexpr int64_t kMarkBytes = 64;
 }
 
 FileMark MarkOf(TextFile& file, int64_t size) {

@@ -123,7 +123,7 @@ const CountryTable& BuiltInCountries() {
   return table;
 }
 
-CountryTable CountriesFor(const std::string& wsjtxFolder) {
+CountryTable NewerCountries(const std::string& wsjtxFolder) {
   const CountryTable& builtIn = BuiltInCountries();
   TextFile file;
   std::string text, chunk;
@@ -131,8 +131,7 @@ CountryTable CountriesFor(const std::string& wsjtxFolder) {
     while (ReadChunk(file, chunk)) text += chunk;
   CountryTable downloaded;
   if (!text.empty()) ReadCountryDat(text, builtIn, downloaded);
-  bool newer = !downloaded.entities.empty() && downloaded.version > builtIn.version;
-  return newer ? downloaded : builtIn;
+  return downloaded.version > builtIn.version ? downloaded : CountryTable{};
 }
 
 const Entity* EntityOfCall(const CountryTable& table, const std::string& call) {

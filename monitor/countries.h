@@ -28,9 +28,14 @@ void ReadCountryCsv(const std::string& text, CountryTable& table);
 void ReadCountryDat(const std::string& text, const CountryTable& known, CountryTable& table);
 // The country file built into the program.
 const CountryTable& BuiltInCountries();
-// The table the monitor uses: WSJT-X's cty.dat in wsjtxFolder (WSJT-X can download a newer
-// one) when it is newer than the built-in file, else the built-in one.
-CountryTable CountriesFor(const std::string& wsjtxFolder);
+// WSJT-X's cty.dat in wsjtxFolder (WSJT-X can download one) when it is newer than the built-in
+// file; an empty table otherwise.
+CountryTable NewerCountries(const std::string& wsjtxFolder);
+// The table the monitor uses: the newer one when there is one, else the built-in one, which
+// is never copied.
+inline const CountryTable& CountriesToUse(const CountryTable& newer) {
+  return newer.entities.empty() ? BuiltInCountries() : newer;
+}
 // The entity of a call: an exact call first, then the longest prefix of the part that decides
 // (VE3/K1ABC by VE3, K1ABC/P by K1ABC); null for /MM and /AM, or when nothing matches.
 const Entity* EntityOfCall(const CountryTable& table, const std::string& call);

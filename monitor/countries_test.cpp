@@ -29,7 +29,7 @@ TEST(EntityOfCall, FindsTheEntityOfEveryKindOfCall) {
 }
 
 // WSJT-X can download a newer cty.dat into its folder; it has no ADIF numbers of its own.
-TEST(CountriesFor, TakesANewerCtyDatFromWsjtxFolder) {
+TEST(NewerCountries, TakesANewerCtyDatFromWsjtxFolder) {
   ScratchFolder folder;
   std::string dat =
       "Japan:                    25:  45:  AS:   36.40:  -138.38:    -9.0:  JA:\r\n"
@@ -40,12 +40,13 @@ TEST(CountriesFor, TakesANewerCtyDatFromWsjtxFolder) {
       "Atlantis:                 01:  01:  EU:    1.00:     1.00:     0.0:  *QQ1:\r\n"
       "    QQ1;\r\n";
   WriteFile("cty.dat", dat);
-  CountryTable table = CountriesFor(folder.path);
+  CountryTable newer = NewerCountries(folder.path);
+  const CountryTable& table = CountriesToUse(newer);
   EXPECT_EQ(table.version, "29991231");
   EXPECT_EQ(table.entities.size(), 2u);  // an entity without a known number is left out
   ASSERT_NE(EntityOfCall(table, "VY9ABC"), nullptr);
   EXPECT_EQ(EntityOfCall(table, "VY9ABC")->dxcc, 1);
   EXPECT_EQ(EntityOfCall(table, "K1ABC"), nullptr);
   WriteFile("cty.dat", ReplaceAll(dat, "VER29991231", "VER20010101"));  // older: the built-in file
-  EXPECT_EQ(CountriesFor(folder.path).version, "20230912");
+  EXPECT_EQ(CountriesToUse(NewerCountries(folder.path)).version, "20230912");
 }

@@ -147,6 +147,7 @@ bool HasWord(const Words& words, std::string_view word) {
 }
 
 bool IsUpper(char c, char last) { return c >= 'A' && c <= last; }
+bool IsLetter(char c) { return IsUpper(c, 'Z') || (c >= 'a' && c <= 'z'); }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 // FN42, or FN42AB: two letters A to R, two digits, then perhaps two letters A to X.
@@ -161,9 +162,9 @@ bool IsGridSquare(std::string_view word) {
 bool IsCallsignShaped(std::string_view word) {
   bool letter = false, digit = false;
   for (char c : word) {
-    letter = letter || IsUpper(c, 'Z') || (c >= 'a' && c <= 'z');
+    if (!IsLetter(c) && !IsDigit(c) && c != '/') return false;
+    letter = letter || IsLetter(c);
     digit = digit || IsDigit(c);
-    if (!IsUpper(c, 'Z') && !(c >= 'a' && c <= 'z') && !IsDigit(c) && c != '/') return false;
   }
   return word.size() >= 3 && letter && digit && !IsGridSquare(word);
 }

@@ -199,7 +199,7 @@ bool PollPeriod(MonitorState& state) {
   if (!state.errorText.empty()) return false;
   if (state.dialFrequency != previousFrequency) state.rows = ScreenRows{};
 
-  LookupWithCache(state.callers, state.cache, state.qrzLookups, state.errorText, state.countries);
+  LookupWithCache(state.callers, state.cache, state.qrzLookups, state.errorText, CountriesToUse(state.newerCountries));
   RenderRows(state.callers, state.rows, state.cache, state.confirmed, state.worked, state.lastDecodeStamp,
              state.dialFrequency);
   DrawScreen(state);

@@ -127,7 +127,7 @@ bool StartUp(MonitorState& state) {
   GetSessionKey(glb_QRZSessionKey, state.errorText, state.sessionMessage);
   if (!state.errorText.empty()) return false;
   SayLine(state.sessionMessage);
-  state.countries = CountriesFor(WsjtxFolder());
+  state.newerCountries = NewerCountries(WsjtxFolder());
   if (!BuildStartUpLists(state)) return false;
   if (state.confirmed.empty()) state.dxAlertEnabled = 0;
   NoteDecodeFileEnd(state);

@@ -89,7 +89,7 @@ struct WsjtxLogTrack {
 using ScreenRows = std::array<std::string, kScreenRowCount + 1>;
 
 struct MonitorState {
-  CountryTable countries;
+  CountryTable newerCountries;  // WSJT-X's cty.dat when newer than the built-in country file
   std::string sessionMessage;  // what the service says of the account, shown for the run
   std::string logBookFailure;  // why the logbook copy was not renewed, shown for the run
   int32_t dxAlertEnabled = 0;

@@ -46,6 +46,16 @@ std::FILE* StreamFor(int fd, const char* mode, const std::string& path, int& err
   return file;
 }
 
+// Last written, from stat, in nanoseconds.
+int64_t ModifiedNanoseconds(const struct stat& info) {
+#ifdef __APPLE__
+  const timespec& when = info.st_mtimespec;
+#else
+  const timespec& when = info.st_mtim;
+#endif
+  return int64_t{when.tv_sec} * 1000000000 + when.tv_nsec;
+}
+
 }  // namespace
 
 std::FILE* OpenExistingForReading(const std::string& path, FileShare, int& errorNumber) {
@@ -206,15 +216,6 @@ std::string OddFileKindOf(const std::string& path) {
 bool FolderExists(const std::string& path) {
   struct stat info;
   return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
-static int64_t ModifiedNanoseconds(const struct stat& info) {
-#ifdef __APPLE__
-  const timespec& when = info.st_mtimespec;
-#else
-  const timespec& when = info.st_mtim;
-#endif
-  return int64_t{when.tv_sec} * 1000000000 + when.tv_nsec;
 }
 
 std::vector<FolderEntry> FilesInFolder(const std::string& folder, bool (*wanted)(const std::string& name)) {

@@ -41,16 +41,21 @@ void SetPosition(CacheEntry& entry, double latitude, double longitude) {
   entry.distance = NumberToText(distance);
 }
 
+// True when the station sent a grid square and is now placed at its centre.
+bool PlaceByGrid(CacheEntry& entry, const std::string& grid) {
+  double latitude = 0, longitude = 0;
+  if (!GridCentre(grid, latitude, longitude)) return false;
+  SetPosition(entry, latitude, longitude);
+  entry.roughPosition = false;
+  return true;
+}
+
 // A record without a position (no subscription) is placed by the grid the station sent, else by
 // its entity's centre.
 void PlaceWithoutPosition(CacheEntry& entry, const CallEntry& caller, const Entity* entity) {
-  double latitude = 0, longitude = 0;
-  if (GridCentre(caller.grid, latitude, longitude)) {
-    SetPosition(entry, latitude, longitude);
-  } else if (entity) {
-    SetPosition(entry, entity->latitude, entity->longitude);
-    entry.roughPosition = true;
-  }
+  if (PlaceByGrid(entry, caller.grid) || !entity) return;
+  SetPosition(entry, entity->latitude, entity->longitude);
+  entry.roughPosition = true;
 }
 
 CacheEntry EntryFromRecord(const CallEntry& caller, const StationRecord& record, const CountryTable& countries) {
@@ -93,8 +98,7 @@ void LookupWithCache(const CallTable& callTable, LookupCache& lookupCache, int32
     if (int hit = FindSlot(lookupCache, caller.call)) {
       CacheEntry& entry = lookupCache.entry[hit];
       ++entry.count;
-      if (entry.roughPosition && !caller.grid.empty()) PlaceWithoutPosition(entry, caller, nullptr);
-      entry.roughPosition = entry.roughPosition && caller.grid.empty();
+      if (entry.roughPosition) PlaceByGrid(entry, caller.grid);
       continue;
     }
     if (CountFailedAgain(lookupCache, caller.call)) continue;
