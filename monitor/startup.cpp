@@ -43,8 +43,6 @@ bool WantsLogBook() {
 }
 
 
-std::string WsjtxFolder() { return JoinPath(LocalAppDataFolder(), "WSJT-X"); }
-
 // Lines already in the decode file are never shown; only what is appended later.
 void NoteDecodeFileEnd(MonitorState& state) {
   state.allTxtPath = JoinPath(WsjtxFolder(), "ALL.TXT");

@@ -94,9 +94,9 @@ void LoadQrzCopy(WorkedList& workedList, ConfirmedList* confirmedList, std::stri
 
 std::string LogBookCopyName() { return glb_QRZAccountName + ".adi.txt"; }
 
-std::string WsjtxLogPath() {
-  return FindFileIgnoringCase(JoinPath(LocalAppDataFolder(), "WSJT-X"), "WSJTX_log.adi");
-}
+std::string WsjtxFolder() { return JoinPath(LocalAppDataFolder(), "WSJT-X"); }
+
+std::string WsjtxLogPath() { return FindFileIgnoringCase(WsjtxFolder(), "WSJTX_log.adi"); }
 
 void MergeWsjtxWorked(WorkedList& workedList, std::string& errorText, WsjtxLogTrack& track) {
   errorText.clear();

@@ -22,5 +22,7 @@ void LoadConfirmedDX(ConfirmedList& confirmedList, std::string& errorText);
 void LoadQrzLists(WorkedList& workedList, ConfirmedList& confirmedList, std::string& errorText);
 // The local logbook copy: the account name followed by ".adi.txt", in the current folder.
 std::string LogBookCopyName();
+// WSJT-X's folder, where its decode file, its log and a downloaded cty.dat are.
+std::string WsjtxFolder();
 // WSJT-X's contact log, whatever the case of its name on disk.
 std::string WsjtxLogPath();

@@ -139,16 +139,19 @@ void CopyReply(Copy& copy) {
 // The reply's fields, "KEY=value" between "&": RESULT, STATUS, COUNT, REASON. They come in
 // no fixed order: before "ADIF=" in the head, or after the last record in the tail (where the
 // service puts RESULT too). The ADIF itself holds raw "&", so it is never read for fields.
+// A key or value without the line breaks and blanks around it.
+std::string FieldText(const std::string& text) { return TrimBlanks(ReplaceAll(ReplaceAll(text, "\r", ""), "\n", "")); }
+
 void ReadReplyFields(const std::string& text, bool stopAtAdif, std::map<std::string, std::string>& fields) {
   size_t from = 0;
   while (from <= text.size()) {
     size_t amp = std::min(text.find('&', from), text.size());
     std::string part = text.substr(from, amp - from);
     size_t equals = part.find('=');
-    std::string key = equals == std::string::npos ? "" : UpperCase(TrimBlanks(ReplaceAll(ReplaceAll(part.substr(0, equals), "\r", ""), "\n", "")));
+    std::string key = equals == std::string::npos ? "" : UpperCase(FieldText(part.substr(0, equals)));
     if (stopAtAdif && key == "ADIF") return;
     if (!key.empty() && key.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ_") == std::string::npos)
-      fields.emplace(key, TrimBlanks(ReplaceAll(ReplaceAll(part.substr(equals + 1), "\r", ""), "\n", "")));
+      fields.emplace(key, FieldText(part.substr(equals + 1)));
     from = amp + 1;
   }
 }
