@@ -277,10 +277,8 @@ void ConsoleNewLine() {
 }
 
 std::string ConsoleWaitKey() {
-  ConsoleFlush();
   for (;;) {
-    TakeInputEvents();
-    ConsoleFlush();  // a resize repaints
+    ConsoleFlush();  // takes the input events: keys, and a resize, which repaints
     if (!console.pendingKeys.empty()) {
       std::string key = console.pendingKeys.front();
       console.pendingKeys.pop_front();
