@@ -60,14 +60,16 @@ RowLook LookOf(const std::string& row, bool isNew, const MonitorState& state) {
   return look;
 }
 
-// The first separator below the top one ends the rows that are new in this pass.
+// The first separator below the top one ends the rows that are new in this pass. A busy period
+// pushes the previous one below the shown rows: then every shown row is new.
 void FindNewRowsEnd(MonitorState& state) {
-  for (int r = 2; r <= kShownRows; ++r) {
+  for (int r = 2; r <= kScreenRowCount; ++r) {
     if (state.rows[r].rfind("----------", 0) == 0) {
       state.newRowsEnd = r;
       return;
     }
   }
+  if (!state.rows[kScreenRowCount].empty()) state.newRowsEnd = kScreenRowCount + 1;
 }
 
 void DrawRows(MonitorState& state) {

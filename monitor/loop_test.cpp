@@ -229,6 +229,26 @@ TEST_F(MonitorTest, RowsAboveTheSecondSeparatorAreNewAndSound) {
   EXPECT_TRUE(PlayedSounds().empty());
 }
 
+// 35 callers fill every shown row and push the last period's separator to the 37th kept row:
+// the station calling the operator on top still sounds.
+TEST_F(MonitorTest, ABusyPeriodStillSoundsForTheStationCallingTheOperator) {
+  for (int cqs : {34, 39}) {
+    ASSERT_TRUE(Start());
+    AppendDecodes(Decode("CQ W1AW FN31"));
+    ASSERT_TRUE(PollPeriod(state));
+    std::string lines = Decode("N0VANE ZS6RJ KG44");
+    for (int i = 0; i < cqs; ++i) lines += Decode("CQ K" + std::to_string(100 + i) + "X FN42");
+    AppendDecodes(lines);
+    PlayedSounds().clear();
+    ASSERT_TRUE(PollPeriod(state));
+    EXPECT_EQ(Cells(3, 3, "ZS6RJ", kBlack, kLightRed), "") << cqs;
+    EXPECT_EQ(ScreenRowText(4).substr(2, 5), "K133X") << cqs;  // the 34th CQ, the last one kept
+    EXPECT_EQ(ScreenRowText(37).substr(2, 5), "K100X") << cqs;
+    EXPECT_EQ(state.newRowsEnd, 37) << cqs;
+    EXPECT_EQ(PlayedSounds(), std::vector<std::string>{"StationAlert.wav"}) << cqs;
+  }
+}
+
 TEST_F(MonitorTest, ADxAlertSwitchedOffLeavesTheRowColouredButSilent) {
   WriteConfig("EN34", "0");
   ASSERT_TRUE(Start());
