@@ -32,8 +32,6 @@ std::string SignedForm(double value, const std::string& digits) {
   return (value < 0 ? "-" : " ") + digits;
 }
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
 }  // namespace
 
 std::string NumberToText(double value) {
@@ -158,4 +156,10 @@ size_t FindLineEnd(const char* text, size_t size) {
   size_t limit = lf ? static_cast<size_t>(static_cast<const char*>(lf) - text) : size;
   const void* cr = std::memchr(text, '\r', limit);
   return cr ? static_cast<size_t>(static_cast<const char*>(cr) - text) : limit;
+}
+
+std::string_view TrimmedView(std::string_view text) {
+  size_t first = text.find_first_not_of(' ');
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 // " 40.5", "-105.25", " .5", "-.25": a blank or minus sign, at most 15 significant digits.
 std::string NumberToText(double value);
@@ -21,6 +22,9 @@ int32_t TextToWholeNumber(const std::string& text);
 std::string UpperCase(const std::string& text);
 // Leading and trailing blanks (the space character only) removed.
 std::string TrimBlanks(const std::string& text);
+// The text without leading and trailing blanks, as a view of it.
+std::string_view TrimmedView(std::string_view text);
+inline bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 // Left-aligned: text followed by width blanks, cut to width.
 std::string FitLeft(const std::string& text, int width);
 // Right-aligned: the last width characters of width blanks followed by text.

@@ -2,12 +2,9 @@
 #include "monitor/decodes.h"
 
 #include <algorithm>
-#include <cstring>
 #include <string_view>
 #include <vector>
 
-#include "common/errors.h"
-#include "common/files.h"
 #include "common/text.h"
 #include "monitor/globals.h"
 #include "platform/console.h"
@@ -18,17 +15,7 @@ constexpr int kMessageColumn = 49;
 constexpr int kDirectionColumn = 25;  // "Rx" or "Tx"
 constexpr size_t kFrequencyOffset = 13;  // "%10.3f": 144.174 MHz and up fill the whole field
 constexpr size_t kFrequencyWidth = 10;
-constexpr char kCtrlZ = 26;
 const std::string kUnresolvedHash = "<...>";
-const std::string kDecodeFileName = "ALL.TXT";
-
-struct PollLines {
-  std::string bytes;                   // what was read; the lines point into it
-  std::vector<std::string_view> lines;
-  std::string_view lastField;          // the last whole field read, trimmed
-  bool sawField = false;
-  int64_t resumePosition = 0;          // where the next poll starts, counted from 1
-};
 
 // The callers of a poll before they go into the table.
 struct PollCallers {
@@ -36,89 +23,6 @@ struct PollCallers {
   std::vector<CallEntry> cqs;
   std::string lastField;  // of the last read that saw one
 };
-
-std::string_view TrimmedView(std::string_view text) {
-  size_t first = text.find_first_not_of(' ');
-  if (first == std::string_view::npos) return {};
-  return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
-void ReportOpenFailure(const std::string& allTxtPath, int errorNumber, std::string& errorText) {
-  errorText = ErrorReport(errorNumber);
-  ConsolePrintText(errorText + " " + allTxtPath);
-  ConsoleNewLine();
-  ConsolePressAnyKey();
-}
-
-// Where the bytes that end a field stand: LF is met on every line, so it is looked for line
-// by line; CR, comma, Ctrl-Z and NUL are rare, so each is looked for once across the whole
-// read and its next place kept. NULs are what a crashed writer or a pre-allocated file leaves:
-// they end a field like a line end, so the next real line is read.
-struct FieldEnds {
-  std::string_view bytes;
-  size_t next[4] = {0, 0, 0, 0};  // the next CR, comma, Ctrl-Z, NUL at or after `from`; size when none
-  bool known[4] = {false, false, false, false};
-
-  size_t NextOf(int which, char end, size_t from) {
-    if (!known[which] || next[which] < from) {
-      const void* found = std::memchr(bytes.data() + from, end, bytes.size() - from);
-      next[which] = found ? static_cast<size_t>(static_cast<const char*>(found) - bytes.data()) : bytes.size();
-      known[which] = true;
-    }
-    return next[which];
-  }
-
-  // The offset of the next byte that ends a field from `from`; npos when none does.
-  size_t After(size_t from) {
-    if (from >= bytes.size()) return std::string_view::npos;
-    const void* lf = std::memchr(bytes.data() + from, '\n', bytes.size() - from);
-    size_t end = lf ? static_cast<size_t>(static_cast<const char*>(lf) - bytes.data()) : bytes.size();
-    end = std::min({end, NextOf(0, '\r', from), NextOf(1, ',', from), NextOf(2, kCtrlZ, from), NextOf(3, '\0', from)});
-    return end < bytes.size() ? end : std::string_view::npos;
-  }
-};
-
-void NoteField(std::string_view field, PollLines& poll) {
-  poll.lastField = field;
-  poll.sawField = true;
-  if (!field.empty()) poll.lines.push_back(field);
-}
-
-// Splits whole fields out of bytes, which start at file offset `offset`. The decoder appends
-// while we read: a last line without its line end is left for the next poll, unless the file
-// is finished (whole). A Ctrl-Z ends a line like a line end, so nothing written after one is lost.
-void SplitFields(std::string_view bytes, int64_t offset, bool skipFirstPart, bool whole, PollLines& poll) {
-  FieldEnds ends{bytes};
-  size_t start = 0;
-  for (size_t end = ends.After(0); end != std::string_view::npos; end = ends.After(start)) {
-    std::string_view field = TrimmedView(bytes.substr(start, end - start));
-    if (bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n') ++end;
-    start = end + 1;
-    poll.resumePosition = offset + static_cast<int64_t>(start);
-    if (skipFirstPart) {  // the tail of a line cut by the size bound
-      skipFirstPart = false;
-      continue;
-    }
-    NoteField(field, poll);
-  }
-  if (whole && start < bytes.size()) {
-    NoteField(TrimmedView(bytes.substr(start)), poll);
-    poll.resumePosition = offset + static_cast<int64_t>(bytes.size());
-  }
-}
-
-// Reads from the last byte seen (normally the line end of the last line, an empty field),
-// at most the newest kMaxPollBytes.
-PollLines ReadNewLines(TextFile& file, int64_t allTxtPosition, int64_t size, bool whole) {
-  PollLines poll;
-  poll.resumePosition = allTxtPosition;
-  int64_t from = allTxtPosition > 1 ? allTxtPosition - 1 : 0;
-  bool cut = size - from > kMaxPollBytes;
-  if (cut) from = size - kMaxPollBytes;
-  ReadOpenFileAt(file.handle, from, size - from, poll.bytes);
-  SplitFields(poll.bytes, from, cut, whole, poll);
-  return poll;
-}
 
 void NoteStampAndFrequency(std::string_view lastField, std::string& lastDecodeStamp, std::string& dialFrequency) {
   lastDecodeStamp = std::string(lastField.substr(0, 13));
@@ -148,7 +52,6 @@ bool HasWord(const Words& words, std::string_view word) {
 
 bool IsUpper(char c, char last) { return c >= 'A' && c <= last; }
 bool IsLetter(char c) { return IsUpper(c, 'Z') || (c >= 'a' && c <= 'z'); }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 // FN42, or FN42AB: two letters A to R, two digits, then perhaps two letters A to X.
 bool IsGridSquare(std::string_view word) {
@@ -295,110 +198,20 @@ void FillCallTable(const PollCallers& callers, CallTable& callTable, int32_t& to
   }
 }
 
-std::string FolderOf(const std::string& path) {
-  size_t separator = path.find_last_of("/\\");
-  return separator == std::string::npos ? "." : path.substr(0, separator);
-}
-
-// ALL.TXT, or what WSJT-X 2.7 and later can write instead: 2026-ALL.TXT, 2026-12-ALL.TXT.
-bool IsDecodeFileName(const std::string& name) {
-  if (name == kDecodeFileName) return true;
-  size_t dateLength = name.size() - std::min(name.size(), kDecodeFileName.size() + 1);
-  if ((dateLength != 4 && dateLength != 7) || !EndsWith(name, "-" + kDecodeFileName)) return false;
-  for (size_t i = 0; i < dateLength; ++i)
-    if (!(i == 4 ? name[i] == '-' : IsDigit(name[i]))) return false;
-  return true;
-}
-
-// The decode file WSJT-X writes now: the newest of ALL.TXT and the yearly and monthly files
-// in its folder (at the turn of a month a new one appears); ALL.TXT when there is none.
-std::string CurrentDecodeFile(const std::string& allTxtPath) {
-  std::string folder = FolderOf(allTxtPath);
-  const FolderEntry* newest = nullptr;
-  std::vector<FolderEntry> files = FilesInFolder(folder, IsDecodeFileName);
-  for (const FolderEntry& file : files) {
-    if (!newest || file.modified > newest->modified || (file.modified == newest->modified && file.name > newest->name))
-      newest = &file;
-  }
-  if (!newest || newest->name == kDecodeFileName) return allTxtPath;
-  return allTxtPath.substr(0, allTxtPath.size() - kDecodeFileName.size()) + newest->name;
-}
-
-std::string FileNameOf(const std::string& path) {
-  size_t separator = path.find_last_of("/\\");
-  return separator == std::string::npos ? path : path.substr(separator + 1);
-}
-
-// What the status row says while there is no decode file to read.
-std::string WaitingNotice(const std::string& path, int errorNumber) {
-  std::string notice = "Waiting for " + FileNameOf(path);
-  std::string kind = OddFileKindOf(path);
-  if (!kind.empty()) return notice + ": it is " + kind + ", not a file";
-  return errorNumber == kFileNotFound ? notice : notice + ":" + ErrorReport(errorNumber);
-}
-
-// What the decoder wrote last into a file that was since renamed away, erased or replaced:
-// ours still, through the handle kept open.
-void ReadRestOfHeldFile(DecodeFileTrack& track, int64_t allTxtPosition, PollCallers& callers) {
-  if (!track.file.handle) return;
-  TakeCallers(ReadNewLines(track.file, allTxtPosition, FileSize(track.file), true), callers);
-  CloseFile(track.file);
-}
-
 }  // namespace
 
 void ExtractCallsign(const std::string& line, std::string& callsign) {
   callsign = CallerAfterCq(SplitWords(std::string_view(line).substr(std::min<size_t>(kMessageColumn - 1, line.size())))).call;
 }
 
-void NoteDecodeFileEnd(const std::string& allTxtPath, int64_t& allTxtPosition, DecodeFileTrack& track) {
-  track = DecodeFileTrack{};
-  allTxtPosition = 0;
-  track.path = CurrentDecodeFile(allTxtPath);
-  TextFile file;
-  if (!OpenForReading(file, track.path, FileShare::kReadWrite)) return;
-  allTxtPosition = FileSize(file);
-  track.mark = MarkOf(file, allTxtPosition);
-  if (MayHoldFollowedFiles()) track.file = std::move(file);
-}
-
 void ReadDecodes(const std::string& allTxtPath, int64_t& allTxtPosition, CallTable& callTable,
                  std::string& lastDecodeStamp, int32_t& totalCQs, int32_t& periodCQs,
                  std::string& dialFrequency, std::string& errorText, DecodeFileTrack& track) {
-  errorText.clear();
   callTable = CallTable{};
   PollCallers callers;
-  std::string path = CurrentDecodeFile(allTxtPath);
-  TextFile file;
-  if (!OpenForReading(file, path, FileShare::kReadWrite)) {
-    bool everThere = track.mark.identity.known || track.waiting;
-    if (file.error == kPathNotFound && !everThere) {  // no WSJT-X folder: a wrong folder
-      ReportOpenFailure(path, file.error, errorText);
-      return;
-    }
-    // Erased (WSJT-X makes it anew with its next decode) or not made yet on a new install.
-    ReadRestOfHeldFile(track, allTxtPosition, callers);
-    track = DecodeFileTrack{};
-    track.waiting = true;
-    track.notice = WaitingNotice(path, file.error);
-    allTxtPosition = 0;
-  } else {
-    int64_t size = FileSize(file);
-    FileMark now = MarkOf(file, size);
-    // Erased and refilled, rotated, rewritten, or a newer yearly or monthly file: read from its start.
-    if (track.path != path || !OnlyGrew(track.mark, file, now)) {
-      if (track.mark.identity != now.identity) ReadRestOfHeldFile(track, allTxtPosition, callers);
-      allTxtPosition = 0;
-    }
-    PollLines poll = ReadNewLines(file, allTxtPosition, size, false);
-    allTxtPosition = poll.resumePosition;
-    TakeCallers(poll, callers);
-    track.path = path;
-    track.mark = now;
-    track.waiting = false;
-    track.notice.clear();
-    if (MayHoldFollowedFiles()) track.file = std::move(file);
-  }
+  FollowDecodeFile(allTxtPath, allTxtPosition, track, errorText,
+                   [&callers](const PollLines& poll) { TakeCallers(poll, callers); });
+  if (!errorText.empty()) return;
   NoteStampAndFrequency(callers.lastField, lastDecodeStamp, dialFrequency);
   FillCallTable(callers, callTable, totalCQs, periodCQs);
 }

@@ -293,6 +293,51 @@ TEST_F(DecodesTest, FollowsTheNewestYearlyOrMonthlyFile) {
   EXPECT_EQ(poll.Call(1), "DEC1");
 }
 
+// Archiving ALL.TXT, copying an archive in, erasing this month's file or switching WSJT-X's
+// split option off again brings no old traffic back: only what the decoder appended is read.
+TEST_F(DecodesTest, ArchivedDecodeFilesBringNoOldTraffic) {
+  std::string history;
+  for (int i = 0; static_cast<int64_t>(history.size()) < 2 * kFreshFileBytes; ++i)
+    history += Decode("CQ OLD" + std::to_string(i) + " FN42") + "\n";
+  auto age = [](const std::string& name, int seconds) {
+    std::filesystem::last_write_time(name, std::filesystem::file_time_type::clock::now() - std::chrono::seconds(seconds));
+  };
+  Poll poll;
+  auto callers = [&poll] {
+    poll.Run();
+    std::string calls;
+    for (int i = 1; i <= poll.calls.count; ++i) calls += poll.Call(i) + " ";
+    return calls;
+  };
+  WriteFile("ALL.TXT", history);
+  NoteDecodeFileEnd("ALL.TXT", poll.position, poll.track);
+
+  std::filesystem::rename("ALL.TXT", "2025-ALL.TXT");  // archived under a new name
+  EXPECT_EQ(callers(), "");
+  AppendFile("2025-ALL.TXT", Decode("CQ NEW1 FN42") + "\n");  // written before the decoder let it go
+  EXPECT_EQ(callers(), "NEW1 ");
+  age("2025-ALL.TXT", 90);
+  WriteFile("ALL.TXT", Decode("CQ NEW2 FN42") + "\n");  // the decoder begins a new one
+  EXPECT_EQ(callers(), "NEW2 ");
+
+  age("ALL.TXT", 60);
+  WriteFile("2024-ALL.TXT", history);  // an archive copied in, the newest file, while the band is busy
+  AppendFile("ALL.TXT", Decode("CQ NEW3 FN42") + "\n");
+  age("ALL.TXT", 60);
+  EXPECT_EQ(callers(), "NEW3 ");
+  age("2024-ALL.TXT", 30);
+  WriteFile("2023-ALL.TXT", history);  // one copied in while the band is quiet
+  age("2023-ALL.TXT", 20);
+  EXPECT_EQ(callers(), "");
+
+  WriteFile("2026-12-ALL.TXT", Decode("CQ DEC1 FN42") + "\n");  // split by month: a new file
+  EXPECT_EQ(callers(), "DEC1 ");
+  RemoveFile("2026-12-ALL.TXT");  // erased: an older file is the newest
+  EXPECT_EQ(callers(), "");
+  AppendFile("ALL.TXT", Decode("CQ BACK1 FN42") + "\n");  // the split option off: ALL.TXT again
+  EXPECT_EQ(callers(), "BACK1 ");
+}
+
 TEST_F(DecodesTest, APollReadsAtMostTheNewestMegabyte) {
   std::string lines;
   for (int i = 0; static_cast<int64_t>(lines.size()) < 3 * kMaxPollBytes; ++i)

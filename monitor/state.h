@@ -68,6 +68,14 @@ struct WorkedList {
 // DXCC entities with a confirmed contact, unique, in order of first appearance.
 using ConfirmedList = std::vector<int32_t>;
 
+// A decode file as one look at WSJT-X's folder found it.
+struct SeenDecodeFile {
+  std::string name;
+  FileIdentity identity;
+  int64_t size = 0;
+  int64_t modified = 0;
+};
+
 // What the decode parser keeps of the decode file besides the position. Where the platform
 // allows, the file stays open from one poll to the next, so that the last lines of one renamed
 // away are still read.
@@ -77,6 +85,7 @@ struct DecodeFileTrack {
   FileMark mark;         // the file as last read
   bool waiting = false;  // there is no decode file to read: treated as empty until there is
   std::string notice;    // what the status row says meanwhile
+  std::vector<SeenDecodeFile> seen;  // the decode files at the last look
 };
 
 // What the worked list's reloads keep of WSJT-X's log: a log that only grew is read from here.
