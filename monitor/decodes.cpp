@@ -46,8 +46,23 @@ Words SplitWords(std::string_view text) {
   return words;
 }
 
-bool HasWord(const Words& words, std::string_view word) {
-  return !word.empty() && std::find(words.begin(), words.end(), word) != words.end();
+// The operator's call as a word: itself, or a part of it signed portable (K1XYZ/P, PJ4/K1XYZ),
+// hashed or not. K1AB is never part of K1ABC.
+bool IsMyWord(std::string_view word, std::string_view myCall) {
+  if (myCall.empty()) return false;
+  if (word.size() > 2 && word.front() == '<' && word.back() == '>') word = word.substr(1, word.size() - 2);
+  if (word == myCall) return true;
+  if (word.size() <= myCall.size() || word.find('/') == std::string_view::npos) return false;
+  for (size_t at = 0; at <= word.size();) {
+    size_t end = std::min(word.find('/', at), word.size());
+    if (word.substr(at, end - at) == myCall) return true;
+    at = end + 1;
+  }
+  return false;
+}
+
+bool HasMyWord(const Words& words, std::string_view myCall) {
+  return std::any_of(words.begin(), words.end(), [myCall](std::string_view word) { return IsMyWord(word, myCall); });
 }
 
 bool IsUpper(char c, char last) { return c >= 'A' && c <= last; }
@@ -60,16 +75,17 @@ bool IsGridSquare(std::string_view word) {
   return square && (word.size() == 4 || (IsUpper(word[4], 'X') && IsUpper(word[5], 'X')));
 }
 
-// Letters, digits and "/", with a letter and a digit: K2A, W1ABC/P, VE3/K1ABC; not POTA, DX,
-// 290, a grid square, or RR73 (which is shaped like one).
+// Letters, digits and "/", with a letter before the last group of digits: K2A, 4U1UN, 3DA0ET,
+// W1ABC/P, VE3/K1ABC; not POTA, DX, 290, a Field Day class such as 12A, a grid square, or RR73
+// (which is shaped like one).
 bool IsCallsignShaped(std::string_view word) {
-  bool letter = false, digit = false;
-  for (char c : word) {
+  for (char c : word)
     if (!IsLetter(c) && !IsDigit(c) && c != '/') return false;
-    letter = letter || IsLetter(c);
-    digit = digit || IsDigit(c);
-  }
-  return word.size() >= 3 && letter && digit && !IsGridSquare(word);
+  size_t lastDigit = word.find_last_of("0123456789");
+  if (word.size() < 3 || lastDigit == std::string_view::npos || IsGridSquare(word)) return false;
+  size_t groupStart = lastDigit;
+  while (groupStart > 0 && IsDigit(word[groupStart - 1])) --groupStart;
+  return std::any_of(word.begin(), word.begin() + static_cast<std::ptrdiff_t>(groupStart), IsLetter);
 }
 
 // The caller after the first "CQ" (directions such as DX, POTA, TEST or 290 passed over) and
@@ -95,7 +111,7 @@ bool IsReport(std::string_view word) {
 bool IsDropped(const Words& words, const std::string& myCall) {
   if (words.back() == "73" || words.back() == "RR73") return true;
   for (size_t i = 0; i < words.size(); ++i) {
-    if (words[i] != myCall) continue;
+    if (!IsMyWord(words[i], myCall)) continue;
     if (i > 0 && words[i - 1] == "CQ") return true;
     if (i + 1 == words.size()) continue;
     if ((!glb_MyGrid.empty() && words[i + 1] == glb_MyGrid) || IsReport(words[i + 1])) return true;
@@ -122,7 +138,7 @@ std::string FoxHoundPart(const std::string& message, const std::string& myCall) 
   size_t split = message.find("; ");
   if (split == std::string::npos) return message;
   std::string first = message.substr(0, split), rest = message.substr(split + 2);
-  bool forMeFirst = HasWord(SplitWords(first), myCall) && !HasWord(SplitWords(rest), myCall);
+  bool forMeFirst = HasMyWord(SplitWords(first), myCall) && !HasMyWord(SplitWords(rest), myCall);
   return forMeFirst ? first : rest;
 }
 
@@ -163,10 +179,11 @@ void TakeCaller(std::string_view decoded, PollCallers& callers) {
   if (!MayAddCaller(decoded, myCall)) return;
   std::string message = PlainMessage(decoded, myCall);
   Words words = SplitWords(message);
-  if (HasWord(words, myCall)) {
+  if (HasMyWord(words, myCall)) {
     if (IsDropped(words, myCall)) return;
     // With the operator's call turned into "CQ", the caller stands where a CQ caller would.
-    std::replace(words.begin(), words.end(), std::string_view(myCall), std::string_view("CQ"));
+    std::replace_if(words.begin(), words.end(), [&myCall](std::string_view word) { return IsMyWord(word, myCall); },
+                    std::string_view("CQ"));
     CallEntry caller = CallerAfterCq(words);
     caller.kind = CallerKind::kCallingMe;
     if (!caller.call.empty()) callers.callingMe.push_back(std::move(caller));

@@ -51,7 +51,9 @@ TEST(ExtractCallsign, TakesTheFirstWordShapedLikeACall) {
   };
   for (const char* direction : {"", "DX ", "POTA ", "SOTA ", "WWFF ", "TEST ", "FD ", "NA ", "290 "})
     EXPECT_EQ(call(std::string("CQ ") + direction + "W1ABC FN42"), "W1ABC") << direction;
-  EXPECT_EQ(call("CQ K2A FN20"), "K2A");  // 1x1 special-event calls
+  for (const char* shortCall : {"K2A", "4U1UN", "3DA0ET", "9A1AA", "2E0ABC"})  // 1x1 calls, digits first
+    EXPECT_EQ(call(std::string("CQ ") + shortCall + " FN20"), shortCall);
+  EXPECT_EQ(call("CQ 12A W1ABC"), "W1ABC");  // a Field Day class
   EXPECT_EQ(call("CQ DX K2A FN20"), "K2A");
   EXPECT_EQ(call("CQ W1ABC"), "W1ABC");
   EXPECT_EQ(call("CQ W1ABC/P FN42"), "W1ABC/P");
@@ -116,6 +118,12 @@ TEST_F(DecodesTest, RealTrafficGivesTheRightCallers) {
       {"Rx", "W9AAA RR73; K1XYZ <W0ABC> -08", "W0ABC", CallerKind::kCallingMe},  // Fox/Hound
       {"Rx", "K1XYZ RR73; W9AAA <W0ABC> -08", "", CallerKind::kNone},
       {"Rx", "W9AAA RR73; W8BBB <W0ABC> -08", "", CallerKind::kNone},
+      {"Rx", "K1XYZ/P W1ABC -10", "W1ABC", CallerKind::kCallingMe},  // the operator signing portable
+      {"Rx", "<K1XYZ/P> W1ABC -10", "W1ABC", CallerKind::kCallingMe},
+      {"Rx", "PJ4/K1XYZ W1ABC", "W1ABC", CallerKind::kCallingMe},
+      {"Rx", "K1XYZ/P W1ABC RR73", "", CallerKind::kNone},
+      {"Rx", "K1XYZ <...> 12A EMA", "", CallerKind::kNone},  // a Field Day exchange: 12A is a class
+      {"Rx", "CQ FD W1ABC FN42", "W1ABC", CallerKind::kCq},
   };
   for (const Row& row : rows) {
     std::string line = Decode(row.message);
@@ -142,6 +150,7 @@ TEST_F(DecodesTest, TheOperatorsCallIsAWholeWord) {
       {"FN42", "CQ K1ABC FN42", "K1ABC", CallerKind::kCq},
       {"FN42", "K2XX K1ABC -10", "", CallerKind::kNone},  // a contact between others
       {"FN42", "K2XX K1ABC R-10", "", CallerKind::kNone},
+      {"FN42", "K1ABC/P W1XYZ -10", "", CallerKind::kNone},  // nor of K1ABC signing portable
       {"FN42", "K1AB K1ABC FN42", "K1ABC", CallerKind::kCallingMe},
       {"FN42", "K1AB JA1XYZ PM73", "JA1XYZ", CallerKind::kCallingMe},  // a grid ending in 73 is no sign-off
       {"FN42", "K1AB JA1XYZ RR73", "", CallerKind::kNone},
