@@ -154,6 +154,13 @@ TEST_F(QrzTest, SessionRepliesAreReadUpToTheFirstCarriageReturn) {
   GetSessionKey(glb_QRZSessionKey, error);
   EXPECT_EQ(error, "Something broke");  // an error with a key is still an error
   EXPECT_EQ(glb_QRZSessionKey, "kept");
+  Can("<Session>\n<Key></Key>\n</Session>\n");
+  GetSessionKey(glb_QRZSessionKey, error);
+  EXPECT_EQ(error, "no reply from the QRZ service");  // an empty key is none
+  EXPECT_EQ(glb_QRZSessionKey, "kept");
+  Can("<Session>\n<Error>Username &amp; password don&apos;t match</Error>\n</Session>\n");
+  GetSessionKey(glb_QRZSessionKey, error);
+  EXPECT_EQ(error, "Username & password don't match");
 }
 
 TEST_F(QrzTest, ARefusedSessionShowsTheBoxAndKeepsTheKey) {

@@ -77,7 +77,7 @@ bool KeyFromReply(DownloadStatus status, const std::string& failure, const std::
   }
   // A reply with both an error and a key is an error.
   if (MarkedValue(reply, "<Error>", "</Error>", errorText)) {
-    if (errorText.empty()) errorText = kNoReply;
+    errorText = errorText.empty() ? kNoReply : DecodeXmlText(errorText);
     return false;
   }
   std::string value;
