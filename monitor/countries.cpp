@@ -2,6 +2,7 @@
 #include "monitor/countries.h"
 
 #include <algorithm>
+#include <cctype>
 
 #include "common/files.h"
 #include "common/text.h"
@@ -59,20 +60,49 @@ Entity MakeEntity(int dxcc, const std::string& name, const std::string& latitude
 // "*IT9" marks an entity of the WAE list within a DXCC entity (Sicily within Italy).
 std::string WithoutStar(const std::string& prefix) { return prefix.rfind('*', 0) == 0 ? prefix.substr(1) : prefix; }
 
-// The part of a call that decides its entity: the call itself, or of "A/B" the part that is
-// not a portable suffix, the shorter one (the prefix) when neither is. Empty for /MM and /AM.
+// K1ABC/4 or UA3ABC/9: the call with the area's digit in place of its own (UA9ABC).
+std::string InCallArea(const std::string& call, char area) {
+  size_t last = call.find_last_of("0123456789");
+  if (last == std::string::npos) return call;
+  size_t first = last;
+  while (first > 0 && IsDigit(call[first - 1])) --first;
+  return call.substr(0, first) + area + call.substr(last + 1);
+}
+
+// The part of a call that decides its entity: the call itself (in the call area a digit suffix
+// names), or of "A/B" the part that is not a portable suffix, the shorter one (the prefix) when
+// neither is. Empty for /MM and /AM.
 std::string DecidingPart(const std::string& call) {
   std::vector<std::string> parts = SplitOn(call, '/');
   std::vector<std::string> kept;
   for (const std::string& part : parts) {
     if (part == "MM" || part == "AM") return "";
     bool suffix = std::find(std::begin(kPortableSuffixes), std::end(kPortableSuffixes), part) != std::end(kPortableSuffixes);
-    bool district = part.size() == 1 && part[0] >= '0' && part[0] <= '9';  // K1ABC/4: a call area at home
-    if (!part.empty() && (kept.empty() || (!suffix && !district))) kept.push_back(part);
+    bool area = part.size() == 1 && IsDigit(part[0]);
+    if (area && !kept.empty()) kept.back() = InCallArea(kept.back(), part[0]);
+    else if (!part.empty() && (kept.empty() || !suffix)) kept.push_back(part);
   }
   if (kept.empty()) return "";
   if (kept.size() == 1) return kept[0];
   return kept[1].size() < kept[0].size() ? kept[1] : kept[0];
+}
+
+// The file's bare KG4 stands for Guantanamo Bay, whose stations sign KG4 and two letters; KG4
+// with one or three letters is an ordinary United States call.
+bool PrefixDecides(const std::string& prefix, const std::string& part) {
+  if (prefix != "KG4") return true;
+  return part.size() == 5 && std::isupper(static_cast<unsigned char>(part[3])) &&
+         std::isupper(static_cast<unsigned char>(part[4]));
+}
+
+// Reads the file whole when it is no larger than a real one can be; a larger one is no country file.
+bool ReadCountryFile(const std::string& path, std::string& text) {
+  TextFile file;
+  if (!OpenForReading(file, path, FileShare::kReadWrite)) return false;
+  if (FileSize(file) > kMaxCountryFileBytes) return false;
+  std::string chunk;
+  while (ReadChunk(file, chunk) && static_cast<int64_t>(text.size()) <= kMaxCountryFileBytes) text += chunk;
+  return static_cast<int64_t>(text.size()) <= kMaxCountryFileBytes;
 }
 
 }  // namespace
@@ -102,7 +132,10 @@ void ReadCountryDat(const std::string& text, const CountryTable& known, CountryT
       if (fields.size() < 8) continue;
       auto number = numberOfPrimary.find(WithoutStar(Trimmed(fields[7])));
       mapped = number != numberOfPrimary.end();
-      if (mapped) table.entities.push_back(MakeEntity(number->second, Trimmed(fields[0]), Trimmed(fields[4]), Trimmed(fields[5])));
+      if (mapped) {
+        table.entities.push_back(MakeEntity(number->second, Trimmed(fields[0]), Trimmed(fields[4]), Trimmed(fields[5])));
+        AddWord(table, WithoutStar(Trimmed(fields[7])), table.entities.size() - 1);  // may stand alone (1S)
+      }
       inList = true;
       continue;
     }
@@ -123,15 +156,24 @@ const CountryTable& BuiltInCountries() {
   return table;
 }
 
-CountryTable NewerCountries(const std::string& wsjtxFolder) {
+CountryTable NewerCountries(const std::string& wsjtxFolder, std::string& notice) {
+  notice.clear();
   const CountryTable& builtIn = BuiltInCountries();
-  TextFile file;
-  std::string text, chunk;
-  if (OpenForReading(file, FindFileIgnoringCase(wsjtxFolder, "cty.dat"), FileShare::kReadWrite))
-    while (ReadChunk(file, chunk)) text += chunk;
+  std::string path = FindFileIgnoringCase(wsjtxFolder, "cty.dat"), text;
+  if (!FileExists(path)) return {};
+  if (!ReadCountryFile(path, text)) {
+    notice = "cty.dat in " + wsjtxFolder + " is larger than any country file: the built-in one is used";
+    return {};
+  }
   CountryTable downloaded;
-  if (!text.empty()) ReadCountryDat(text, builtIn, downloaded);
-  return downloaded.version > builtIn.version ? downloaded : CountryTable{};
+  ReadCountryDat(text, builtIn, downloaded);
+  if (downloaded.version <= builtIn.version) return {};
+  if (downloaded.entities.size() < kFewestCountryEntities) {
+    notice = "cty.dat in " + wsjtxFolder + " maps only " + std::to_string(downloaded.entities.size()) +
+             " entities: the built-in country file is used";
+    return {};
+  }
+  return downloaded;
 }
 
 const Entity* EntityOfCall(const CountryTable& table, const std::string& call) {
@@ -140,7 +182,7 @@ const Entity* EntityOfCall(const CountryTable& table, const std::string& call) {
   std::string part = DecidingPart(call);
   for (size_t length = std::min(part.size(), table.longestPrefix); length > 0; --length) {
     auto found = table.prefixes.find(part.substr(0, length));
-    if (found != table.prefixes.end()) return &table.entities[found->second];
+    if (found != table.prefixes.end() && PrefixDecides(found->first, part)) return &table.entities[found->second];
   }
   return nullptr;
 }

@@ -28,9 +28,13 @@ void ReadCountryCsv(const std::string& text, CountryTable& table);
 void ReadCountryDat(const std::string& text, const CountryTable& known, CountryTable& table);
 // The country file built into the program.
 const CountryTable& BuiltInCountries();
+// A real country file is some 100 kB and maps some 340 entities.
+inline constexpr int64_t kMaxCountryFileBytes = 4 << 20;
+inline constexpr size_t kFewestCountryEntities = 300;
 // WSJT-X's cty.dat in wsjtxFolder (WSJT-X can download one) when it is newer than the built-in
-// file; an empty table otherwise.
-CountryTable NewerCountries(const std::string& wsjtxFolder);
+// file and whole (it maps at least kFewestCountryEntities); an empty table otherwise, with a
+// notice that says why when a newer or an oversized file was passed over.
+CountryTable NewerCountries(const std::string& wsjtxFolder, std::string& notice);
 // The table the monitor uses: the newer one when there is one, else the built-in one, which
 // is never copied.
 inline const CountryTable& CountriesToUse(const CountryTable& newer) {

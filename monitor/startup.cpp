@@ -125,7 +125,9 @@ bool StartUp(MonitorState& state) {
   GetSessionKey(glb_QRZSessionKey, state.errorText, state.sessionMessage);
   if (!state.errorText.empty()) return false;
   SayLine(state.sessionMessage);
-  state.newerCountries = NewerCountries(WsjtxFolder());
+  std::string countryNotice;
+  state.newerCountries = NewerCountries(WsjtxFolder(), countryNotice);
+  SayLine(countryNotice);
   if (!BuildStartUpLists(state)) return false;
   if (state.confirmed.empty()) state.dxAlertEnabled = 0;
   NoteDecodeFileEnd(state);
