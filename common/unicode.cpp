@@ -52,6 +52,7 @@ std::u32string DecodeCharacters(const std::string& text) {
 }
 
 void AppendUtf8(std::string& out, char32_t c) {
+  if ((c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF) c = 0xFFFD;  // a UTF-16 half or no character at all
   if (c < 0x80) {
     out += static_cast<char>(c);
   } else if (c < 0x800) {

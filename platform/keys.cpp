@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "common/unicode.h"
+
 namespace {
 
 constexpr char kEsc = 27;
@@ -44,6 +46,17 @@ size_t CsiLength(const std::string& bytes) {
   if (i < bytes.size() && bytes[i] == '[') return bytes.size() > 3 ? 4 : 0;  // Linux console F1-F5
   while (i < bytes.size() && bytes[i] >= 0x20 && bytes[i] <= 0x3F) ++i;
   return i < bytes.size() ? i + 1 : 0;
+}
+
+// What a terminal sends of itself, never a key: a window report (CSI 8;43;140 t, the late answer
+// to a size query over a slow link), device attributes (CSI ? 64;1 c), a status report (CSI 0 n),
+// a mode report (CSI ? 1049;2 $ y), a cursor position (CSI 12;40 R, but not CSI 1;2 R, Shift+F3).
+bool IsTerminalReport(const std::string& sequence) {
+  char final = sequence.back();
+  char marker = sequence.size() > 3 ? sequence[2] : 0;
+  if (final == 't' || final == 'n' || final == 'y') return true;
+  if (final == 'c') return marker == '?' || marker == '>';
+  return final == 'R' && sequence.find(';') != std::string::npos && sequence.rfind("\x1b[1;", 0) != 0;
 }
 
 std::string KeyFromCsi(const std::string& sequence) {
@@ -108,6 +121,7 @@ std::string KeyTextFromBytes(const std::string& bytes, size_t& used) {
   if (bytes[1] == '[') {
     size_t length = CsiLength(bytes);
     used = length == 0 ? bytes.size() : length;  // cut off: taken whole, as an unknown key
+    if (length > 0 && IsTerminalReport(bytes.substr(0, length))) return "";
     key = length == 0 ? "" : KeyFromCsi(bytes.substr(0, length));
   } else if (bytes[1] == 'O' && bytes.size() >= 3) {
     used = 3;
@@ -130,18 +144,14 @@ bool TypesNothing(uint16_t virtualKey) {
 
 constexpr uint16_t kVirtualF11 = 0x7A, kVirtualF12 = 0x7B;
 
-// A console character (the plane the console knows) as UTF-8.
-std::string Utf8Of(char32_t c) {
-  if (c < 0x80) return std::string(1, static_cast<char>(c));
-  if (c < 0x800) return {static_cast<char>(0xC0 | (c >> 6)), static_cast<char>(0x80 | (c & 0x3F))};
-  return {static_cast<char>(0xE0 | ((c >> 12) & 0x0F)), static_cast<char>(0x80 | ((c >> 6) & 0x3F)),
-          static_cast<char>(0x80 | (c & 0x3F))};
-}
-
 }  // namespace
 
 std::string KeyTextFromConsoleKey(uint16_t virtualKey, uint16_t scanCode, char32_t character) {
-  if (character != 0) return Utf8Of(character);  // an accented letter is one key, never a prefix of the next
+  if (character != 0) {  // an accented letter is one key, never a prefix of the next
+    std::string text;
+    AppendUtf8(text, character);
+    return text;
+  }
   if (TypesNothing(virtualKey)) return "";
   if (virtualKey == kVirtualF11) return ExtendedKey(kScanF11);
   if (virtualKey == kVirtualF12) return ExtendedKey(kScanF12);

@@ -20,7 +20,8 @@ bool HoldsWholeKey(const std::string& bytes);
 // The key text of the key at the start of bytes; used is set to the bytes it took. One key
 // press is one key text: a UTF-8 character, Alt+key (Esc and a key that came with it) and an
 // unknown escape sequence each come whole, as their bytes. A lone Esc is only known as such
-// once no more bytes follow: the caller passes it alone after waiting.
+// once no more bytes follow: the caller passes it alone after waiting. A report the terminal
+// sends of itself gives an empty key text: it is dropped, never taken for a key.
 std::string KeyTextFromBytes(const std::string& bytes, size_t& used);
 // The key text of a key pressed in a Windows console (a key event's virtual-key code, scan code
 // and character): the character it typed, as UTF-8, or the extended key of its scan code; empty

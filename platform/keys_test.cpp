@@ -47,6 +47,15 @@ TEST(KeyText, EscapeSequencesBecomeScanCodes) {
   EXPECT_EQ(Key("\x1b[[A", 4), ExtendedKey(0x3B));
   EXPECT_EQ(Key("\x1b[1;5A", 6), ExtendedKey(0x48));  // Ctrl+Up is still Up
   EXPECT_EQ(Key("\x1b[99~", 5), "\x1b[99~");          // unknown: one key, whole
+  EXPECT_EQ(Key("\x1b[1;2R", 6), ExtendedKey(0x3D));  // Shift+F3, shaped like a cursor report
+}
+
+// What the terminal says of itself arrives among the keys (a size answer late over a slow link):
+// it is dropped whole, never taken for a key press.
+TEST(KeyText, TerminalReportsAreNoKeys) {
+  for (const char* report : {"\x1b[8;43;140t", "\x1b[4;860;1400t", "\x1b[?64;1;22c", "\x1b[>41;380;0c", "\x1b[0n",
+                             "\x1b[?1049;2$y", "\x1b[12;40R"})
+    EXPECT_EQ(Key(std::string(report) + "n", std::string(report).size()), "") << report + 1;
 }
 
 TEST(KeyText, IncompleteSequencesWaitForMoreBytes) {
@@ -91,6 +100,7 @@ TEST(KeyText, ConsoleKeyEvents) {
   for (const Row& row : {Row{0x41, 0x1E, U'a', "a"}, {0x0D, 0x1C, U'\r', "\r"}, {0x1B, 0x01, 27, "\x1b"},
                          {0x26, 0x48, 0, ExtendedKey(kScanUp)}, {0x2E, 0x53, 0, ExtendedKey(kScanDelete)},
                          {0x70, 0x3B, 0, ExtendedKey(kScanF1)}, {0x7B, 0x58, 0, ExtendedKey(kScanF12)},
-                         {0x10, 0x2A, 0, ""}, {0x11, 0x1D, 0, ""}, {0xDE, 0x28, U'\u00E0', "\xC3\xA0"}})
+                         {0x10, 0x2A, 0, ""}, {0x11, 0x1D, 0, ""}, {0xDE, 0x28, U'\u00E0', "\xC3\xA0"},
+                         {0x00, 0x00, 0xD83D, "\xEF\xBF\xBD"}})  // half of a UTF-16 pair: no invalid bytes
     EXPECT_EQ(KeyTextFromConsoleKey(row.virtualKey, row.scanCode, row.character), row.key) << row.virtualKey;
 }

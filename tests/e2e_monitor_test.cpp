@@ -2,7 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <poll.h>
+#include <pty.h>
 #include <signal.h>
+#include <sys/wait.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -288,4 +291,39 @@ TEST(CommandLineEndToEnd, HelpVersionAndNoTerminal) {
     EXPECT_NE(alone.find("status=2"), std::string::npos) << alone;
   }
   EXPECT_FALSE(FileExists("Config.ini"));
+}
+
+// Over a link of more than 100 ms, the terminal's answer to the size query comes after the
+// monitor stopped waiting for it: it is no key, and the logbook question still waits for one.
+TEST_F(MonitorEndToEnd, ALateAnswerToTheSizeQueryAnswersNothing) {
+  winsize size{43, 140, 0, 0};
+  int terminal = -1;
+  pid_t child = forkpty(&terminal, nullptr, nullptr, &size);
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    std::string command = "TERM=xterm " + MonitorCommand();
+    execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  std::string shown;
+  auto readUntil = [&](const std::string& wanted, int milliseconds) {
+    for (int waited = 0; shown.find(wanted) == std::string::npos && waited < milliseconds; waited += 50) {
+      pollfd in{terminal, POLLIN, 0};
+      char bytes[4096];
+      ssize_t count = poll(&in, 1, 50) > 0 ? read(terminal, bytes, sizeof bytes) : 0;
+      if (count > 0) shown.append(bytes, static_cast<size_t>(count));
+    }
+    return shown.find(wanted) != std::string::npos;
+  };
+  EXPECT_TRUE(readUntil("\x1b[18t", 5000));
+  usleep(250 * 1000);
+  const std::string answer = "\x1b[8;43;140t";
+  ASSERT_EQ(write(terminal, answer.data(), answer.size()), static_cast<ssize_t>(answer.size()));
+  EXPECT_TRUE(readUntil("Do you want to download your QRZ Log Book?", 5000));
+  EXPECT_FALSE(readUntil("establishing QRZ Connection", 1500)) << "the answer was taken for a key";
+  ASSERT_EQ(write(terminal, "n", 1), 1);
+  EXPECT_TRUE(readUntil("establishing QRZ Connection", 5000));
+  kill(child, SIGTERM);
+  waitpid(child, nullptr, 0);
+  close(terminal);
 }
