@@ -3,6 +3,7 @@
 // terminal: output is gathered and written once per frame so that a redraw never flickers,
 // and after Ctrl+Z and fg the whole screen is drawn again from the grid.
 #include "platform/console.h"
+#include "platform/console_posix.h"
 
 #include <langinfo.h>
 #include <poll.h>
@@ -39,7 +40,6 @@ struct Terminal {
   bool opened = false;
   bool raw = false;
   bool utf8 = false;
-  termios saved{};
   termios rawMode{};
   std::string output;
   std::string pendingKeys;
@@ -56,104 +56,9 @@ struct Terminal {
 
 Terminal terminal;
 
-// Written as they stand from a signal handler, so they must be complete beforehand.
-constexpr char kRestoreSequence[] = "\x1b[0m\x1b[?25h\x1b[0 q\x1b[?7h";
-constexpr char kLeaveSecondBuffer[] = "\x1b[?1049l";
-constexpr char kPopTitle[] = "\x1b[23;0t";
-volatile sig_atomic_t screenTaken = 0;  // the alternate screen is showing
-volatile sig_atomic_t titlePushed = 0;  // the terminal holds the user's title on its stack
-volatile sig_atomic_t rawTaken = 0;     // the terminal is in our raw mode
-volatile sig_atomic_t resumed = 0;      // back from Ctrl+Z: take the terminal again and redraw
-volatile sig_atomic_t resized = 0;      // the window changed size: redraw it whole
-// The terminal's size before we asked for 140x43, as the request that gives it back; written
-// from a signal handler, so kept ready. Empty when the terminal did not say its size.
-char restoreSize[32] = "";
-char endRow[16] = "";  // the cursor's place when a signal ends us, as its sequence
 constexpr int kSizeAnswerMilliseconds = 100;
 constexpr int kSequenceWaitMilliseconds = 100;  // an escape sequence split over a slow link
 constexpr int kKeyPollMilliseconds = 20;
-
-void WriteAll(const char* data, size_t size) {
-  while (size > 0) {
-    ssize_t written = write(STDOUT_FILENO, data, size);
-    if (written < 0 && errno == EINTR) continue;
-    // The terminal went away (a closed window, a dropped SSH link): end as on a hang-up.
-    if (written < 0 && errno == EIO) raise(SIGHUP);
-    if (written <= 0) return;
-    data += written;
-    size -= static_cast<size_t>(written);
-  }
-}
-
-// Run through a wrapper (sh -c, the demo script), a Ctrl+Z stops the wrapper too and its shell
-// may take the terminal back before we give it up: a terminal change from the background would
-// then stop us with SIGTTOU, inside the handler, and fg would find us stopped again.
-struct TtouBlocked {
-  sigset_t old;
-  TtouBlocked() {
-    sigset_t block;
-    sigemptyset(&block);
-    sigaddset(&block, SIGTTOU);
-    sigprocmask(SIG_BLOCK, &block, &old);
-  }
-  ~TtouBlocked() { sigprocmask(SIG_SETMASK, &old, nullptr); }
-};
-
-void RestoreTerminal() {
-  TtouBlocked blocked;
-  WriteAll(kRestoreSequence, sizeof kRestoreSequence - 1);
-  if (restoreSize[0]) WriteAll(restoreSize, std::strlen(restoreSize));
-  if (screenTaken) WriteAll(kLeaveSecondBuffer, sizeof kLeaveSecondBuffer - 1);
-  if (titlePushed) WriteAll(kPopTitle, sizeof kPopTitle - 1);
-  screenTaken = 0;
-  titlePushed = 0;
-  if (rawTaken) tcsetattr(STDIN_FILENO, TCSAFLUSH, &terminal.saved);
-  rawTaken = 0;
-}
-
-void OnEndingSignal(int signalNumber) {
-  if (endRow[0] && !screenTaken) WriteAll(endRow, std::strlen(endRow));
-  RestoreTerminal();
-  RemoveUnfinishedFile();  // a half-written copy must not be left behind
-  EndSoundNow();
-  signal(signalNumber, SIG_DFL);
-  raise(signalNumber);  // delivered when the handler returns
-}
-
-// Ctrl+Z: the terminal goes back as it was, we stop; fg: we take it again (ConsoleFlush).
-void OnStopSignal(int) {
-  int savedErrno = errno;
-  RestoreTerminal();
-  signal(SIGTSTP, SIG_DFL);
-  sigset_t stop;
-  sigemptyset(&stop);
-  sigaddset(&stop, SIGTSTP);
-  sigprocmask(SIG_UNBLOCK, &stop, nullptr);
-  raise(SIGTSTP);  // stops here until fg
-  struct sigaction action {};
-  action.sa_handler = OnStopSignal;
-  sigemptyset(&action.sa_mask);
-  sigaction(SIGTSTP, &action, nullptr);
-  resumed = 1;
-  errno = savedErrno;
-}
-
-void OnResize(int) { resized = 1; }
-
-// Every signal that would end us gives the terminal back first (SIGXFSZ: a file-size limit
-// met while saving).
-void CatchSignals() {
-  struct sigaction action {};
-  sigemptyset(&action.sa_mask);
-  action.sa_handler = OnEndingSignal;
-  for (int signalNumber : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE, SIGUSR1, SIGUSR2, SIGALRM, SIGXFSZ})
-    sigaction(signalNumber, &action, nullptr);
-  action.sa_handler = OnStopSignal;
-  sigaction(SIGTSTP, &action, nullptr);
-  action.sa_handler = OnResize;
-  action.sa_flags = SA_RESTART;  // sleeps and key waits still wake, to redraw at once
-  sigaction(SIGWINCH, &action, nullptr);
-}
 
 // The terminal's character set is the locale's, whatever its name is spelt like.
 bool LocaleIsUtf8() {
@@ -165,16 +70,17 @@ bool LocaleIsUtf8() {
 void TakeRawMode() {
   if (!isatty(STDIN_FILENO)) return;
   if (!terminal.raw) {
-    if (tcgetattr(STDIN_FILENO, &terminal.saved) != 0) return;
-    terminal.rawMode = terminal.saved;
+    if (tcgetattr(STDIN_FILENO, &terminalRestore.saved) != 0) return;
+    terminal.rawMode = terminalRestore.saved;
     terminal.rawMode.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO | IEXTEN);  // ISIG stays: Ctrl+C ends us
     terminal.rawMode.c_iflag &= ~static_cast<tcflag_t>(IXON | ICRNL);
     terminal.rawMode.c_cc[VMIN] = 0;
     terminal.rawMode.c_cc[VTIME] = 0;
   }
-  TtouBlocked blocked;
+  // Started in the background, or sent there with bg: the terminal is the shell's, and this
+  // stops us ("Stopped (tty output)") until fg gives it to us, as every terminal program does.
   terminal.raw = tcsetattr(STDIN_FILENO, TCSAFLUSH, &terminal.rawMode) == 0;
-  rawTaken = terminal.raw;
+  terminalRestore.rawTaken = terminal.raw;
 }
 
 // The bytes that show character c in one cell: UTF-8, or the locale's own single byte.
@@ -240,8 +146,8 @@ void AppendSizeNotice() {
 
 void AppendTitle() {
   if (terminal.title.empty()) return;
-  if (!titlePushed) Append("\x1b[22;0t");  // the user's title, given back at the end
-  titlePushed = 1;
+  if (!terminalRestore.titlePushed) Append("\x1b[22;0t");  // the user's title, given back at the end
+  terminalRestore.titlePushed = 1;
   Append("\x1b]0;" + terminal.title + "\x07");
 }
 
@@ -271,20 +177,20 @@ std::string SizeRequest(int rows, int columns) {
 }
 
 void TakeTerminalAgain() {
-  resumed = 0;
-  resized = 0;
+  terminalRestore.resumed = 0;
+  terminalRestore.resized = 0;
   TakeRawMode();
   terminal.output.clear();  // what it held is in the grid already
-  screenTaken = terminal.secondBuffer;
+  terminalRestore.screenTaken = terminal.secondBuffer;
   AppendTitle();
-  if (restoreSize[0] && terminal.wantedRows > 0) Append(SizeRequest(terminal.wantedRows, terminal.wantedColumns));
+  if (terminalRestore.restoreSize[0] && terminal.wantedRows > 0) Append(SizeRequest(terminal.wantedRows, terminal.wantedColumns));
   ReadTerminalSize();
   Append(Repaint());
 }
 
 // A new window size: the whole screen again from the grid, the size notice gone when it fits.
 void RepaintResized() {
-  resized = 0;
+  terminalRestore.resized = 0;
   ReadTerminalSize();
   terminal.output.clear();
   Append("\x1b[0m\x1b[2J" + Repaint());
@@ -317,7 +223,7 @@ bool AskTerminalSize() {
       int rows = 0, columns = 0;
       bool read = std::sscanf(keys.c_str() + start, "\x1b[8;%d;%dt", &rows, &columns) == 2 && rows > 0 && columns > 0;
       keys.erase(start, end + 1 - start);
-      if (read) std::snprintf(restoreSize, sizeof restoreSize, "\x1b[8;%d;%dt", rows, columns);
+      if (read) std::snprintf(terminalRestore.restoreSize, sizeof terminalRestore.restoreSize, "\x1b[8;%d;%dt", rows, columns);
       return read;
     }
     auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
@@ -380,7 +286,7 @@ void ConsoleSetTitle(const std::string& title) {
 void ConsoleUseSecondBuffer() {
   Append("\x1b[?1049h");
   terminal.secondBuffer = true;
-  screenTaken = 1;
+  terminalRestore.screenTaken = 1;
 }
 
 // The size is asked for only where the terminal said its own, so that it can be given back at
@@ -455,7 +361,7 @@ bool MayBeCutShort(const std::string& keys) { return !HoldsWholeKey(keys) || key
 std::string ConsoleWaitKey() {
   ConsoleFlush();
   for (;;) {
-    if (resumed || resized) ConsoleFlush();
+    if (terminalRestore.resumed || terminalRestore.resized) ConsoleFlush();
     if (terminal.pendingKeys.empty()) {
       ReadPendingBytes(kKeyPollMilliseconds);
       continue;
@@ -478,8 +384,8 @@ void ConsoleDiscardKeys() {
 void ConsoleBeep() { Append("\a"); }
 
 void ConsoleFlush() {
-  if (resumed) TakeTerminalAgain();
-  else if (resized) RepaintResized();
+  if (terminalRestore.resumed) TakeTerminalAgain();
+  else if (terminalRestore.resized) RepaintResized();
   if (terminal.output.empty()) return;
   ReadTerminalSize();
   AppendSizeNotice();
@@ -496,6 +402,6 @@ void ConsoleClose() {
 }
 
 void ConsoleSetEndRow(int row) {
-  endRow[0] = 0;
-  if (row > 0) std::snprintf(endRow, sizeof endRow, "\x1b[%d;1H", row);
+  terminalRestore.endRow[0] = 0;
+  if (row > 0) std::snprintf(terminalRestore.endRow, sizeof terminalRestore.endRow, "\x1b[%d;1H", row);
 }

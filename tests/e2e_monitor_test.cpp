@@ -45,12 +45,18 @@ class MonitorEndToEnd : public ::testing::Test {
   void WriteConfig(const std::string& password) {
     WriteFile("Config.ini", " 44.98 \r\n-93.27 \r\nN0VANE\r\n" + password + "\r\nA1B2-C3D4-E5F6-0789\r\nEN34\r\n 1 \r\n 1 \r\n");
   }
-  // The monitor's command line, with what it says at its end kept in status.txt.
-  std::string MonitorCommand() {
+  // The monitor in its environment, as one simple command.
+  std::string MonitorProgram() {
     std::string url = QrzDoubleUrl(service);
     return "PATH=" + folder.File("fakebin") + ":$PATH LOCALAPPDATA=" + folder.path + " TEMP=" + folder.File("temp") +
-           " DXVANE_QRZ_XML_URL=" + url + " DXVANE_QRZ_LOGBOOK_URL=" + url + " " + DXVANE_BIN_DIR +
-           "/dxvane; echo status=$? > status.txt";
+           " DXVANE_QRZ_XML_URL=" + url + " DXVANE_QRZ_LOGBOOK_URL=" + url + " " + DXVANE_BIN_DIR + "/dxvane";
+  }
+  // The monitor's command line, with what it says at its end kept in status.txt.
+  std::string MonitorCommand() { return MonitorProgram() + "; echo status=$? > status.txt"; }
+  bool ProgramStopped(const std::string& name) {
+    return WaitForScreen(session, [&](const std::string&) {
+      return !RunCommand("ps -eo stat=,args= | grep '^T.*" + std::string(DXVANE_BIN_DIR) + "/" + name + "$'").empty();
+    }, 10);
   }
   void StartMonitor(int columns = 140, int rows = 43) {
     session.columns = columns;
@@ -163,9 +169,7 @@ TEST_F(MonitorEndToEnd, ThroughAWrapperCtrlZFgAndCtrlCStillWork) {
     SendKeys(session, "C-z");
     // The wrapper stops first and the shell may print its "Stopped" before we leave the
     // alternate screen, where it is not seen: the program's state says it.
-    ASSERT_TRUE(WaitForScreen(session, [&](const std::string&) {
-      return !RunCommand("ps -eo stat=,args= | grep '^T.*" + std::string(DXVANE_BIN_DIR) + "/" + program.name + "$'").empty();
-    }, 10)) << CapturePlain(session);
+    ASSERT_TRUE(ProgramStopped(program.name)) << CapturePlain(session);
     Type("clear; fg");
     ASSERT_TRUE(WaitForText(session, program.shows, 10)) << CapturePlain(session);
     SendKeys(session, "C-c");
@@ -260,6 +264,28 @@ TEST_F(MonitorEndToEnd, TheTerminalIsGivenBackAsItWasOnEveryWayOut) {
   EXPECT_EQ(WindowTitle(session), "my title");
 }
 
+// A crash (an uncaught exception aborts, a fault) still gives the terminal back before the end
+// it would have had; a connection reset under a request (SIGPIPE) ends nothing.
+TEST_F(MonitorEndToEnd, ACrashGivesTheTerminalBackAndAResetConnectionEndsNothing) {
+  ASSERT_TRUE(StartShellInTmux(session, folder.path));
+  ASSERT_TRUE(WaitForText(session, "$", 10));
+  Type("stty -a > before.txt");
+  const std::string monitor = "pkill -f '^" + std::string(DXVANE_BIN_DIR) + "/dxvane$'";
+  for (auto [signal, status] : {std::pair{"ABRT", "status=134"}, {"SEGV", "status=139"}}) {
+    std::remove("status.txt");
+    Type("clear; " + MonitorCommand() + "; stty -a > after.txt");
+    ASSERT_TRUE(WaitForText(session, "Do you want to download", 10)) << CapturePlain(session);
+    RunCommand(monitor.substr(0, 6) + "-PIPE " + monitor.substr(6));
+    sleep(1);
+    EXPECT_NE(CapturePlain(session).find("Do you want to download"), std::string::npos) << "SIGPIPE ended the run";
+    RunCommand(monitor.substr(0, 6) + "-" + signal + " " + monitor.substr(6));
+    EXPECT_TRUE(Exited(status)) << signal << ": " << ReadFileBytes("status.txt");
+    ASSERT_TRUE(WaitForScreen(session, [&](const std::string&) { return !ReadFileBytes("after.txt").empty(); }, 10));
+    EXPECT_EQ(ReadFileBytes("after.txt"), ReadFileBytes("before.txt")) << signal;
+    std::remove("after.txt");
+  }
+}
+
 // A closed window or a dropped SSH link: the monitor ends instead of querying QRZ for no one.
 TEST_F(MonitorEndToEnd, ATerminalThatGoesAwayEndsTheMonitor) {
   session.socket.clear();
@@ -326,4 +352,48 @@ TEST_F(MonitorEndToEnd, ALateAnswerToTheSizeQueryAnswersNothing) {
   kill(child, SIGTERM);
   waitpid(child, nullptr, 0);
   close(terminal);
+}
+
+// Started with & from dash or bash, or sent there with Ctrl+Z and bg, a program stops when it
+// would take the terminal ("Stopped (tty output)"), as every terminal program does: the shell
+// keeps its terminal as it was and lives on, and fg brings the program up.
+TEST_F(MonitorEndToEnd, StartedInTheBackgroundBothProgramsWaitForFg) {
+  struct Program {
+    std::string command;
+    const char* name;
+    const char* shows;
+  };
+  for (const char* shell : {"dash -i", "bash --norc --noprofile -i"}) {
+    session.~TmuxSession();  // the last shell's server goes
+    new (&session) TmuxSession();
+    ASSERT_TRUE(StartShellInTmux(session, folder.path, shell));
+    ASSERT_TRUE(WaitForText(session, "$", 10));
+    Type("stty -a > before.txt");
+    for (const Program& program : {Program{MonitorProgram(), "dxvane", "Do you want to download"},
+                                   Program{std::string(DXVANE_BIN_DIR) + "/vaneedit", "vaneedit", "Enter your latitude:"}}) {
+      Type(program.command + " &");
+      ASSERT_TRUE(ProgramStopped(program.name)) << shell << "\n" << CapturePlain(session);
+      Type("stty -a > after.txt");  // answered only by a shell that lives
+      ASSERT_TRUE(WaitForScreen(session, [&](const std::string&) { return !ReadFileBytes("after.txt").empty(); }, 10))
+          << shell << " " << program.name << "\n" << CapturePlain(session);
+      EXPECT_EQ(ReadFileBytes("after.txt"), ReadFileBytes("before.txt")) << shell << " " << program.name;
+      std::remove("after.txt");
+      Type("fg");
+      ASSERT_TRUE(WaitForText(session, program.shows, 10)) << shell << "\n" << CapturePlain(session);
+      if (std::string(program.name) == "dxvane") {
+        SendKeys(session, "C-z");
+        ASSERT_TRUE(ProgramStopped(program.name)) << CapturePlain(session);
+        Type("clear; bg");
+        sleep(1);
+        EXPECT_TRUE(ProgramStopped(program.name)) << shell << ": bg let it draw over the shell";
+        EXPECT_EQ(CapturePlain(session).find(program.shows), std::string::npos) << CapturePlain(session);
+        Type("fg");
+        ASSERT_TRUE(WaitForText(session, program.shows, 10)) << shell << "\n" << CapturePlain(session);
+      }
+      SendKeys(session, "C-c");
+      ASSERT_TRUE(WaitForScreen(session, [&](const std::string&) {
+        return RunCommand("ps -eo args= | grep '^" + std::string(DXVANE_BIN_DIR) + "/" + program.name + "$'").empty();
+      }, 10)) << CapturePlain(session);
+    }
+  }
 }

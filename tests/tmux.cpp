@@ -74,8 +74,8 @@ bool StartInTmux(TmuxSession& session, const std::string& folder, const std::str
   return Tmux(session, "has-session -t " + session.name).empty();
 }
 
-bool StartShellInTmux(TmuxSession& session, const std::string& folder) {
-  return StartInTmux(session, folder, "PS1='$ ' bash --norc --noprofile -i");
+bool StartShellInTmux(TmuxSession& session, const std::string& folder, const std::string& shell) {
+  return StartInTmux(session, folder, "PS1='$ ' " + shell);
 }
 
 void ResizeWindow(TmuxSession& session, int columns, int rows) {

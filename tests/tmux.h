@@ -24,7 +24,8 @@ bool TmuxAvailable();
 // Starts command (run by sh in folder) with the environment assignments given.
 bool StartInTmux(TmuxSession& session, const std::string& folder, const std::string& command);
 // An interactive shell with job control (prompt "$ "), for tests that type commands into it.
-bool StartShellInTmux(TmuxSession& session, const std::string& folder);
+bool StartShellInTmux(TmuxSession& session, const std::string& folder,
+                      const std::string& shell = "bash --norc --noprofile -i");
 // Makes the terminal's window this size, as a person dragging its corner would.
 void ResizeWindow(TmuxSession& session, int columns, int rows);
 // The window title the terminal shows now.
