@@ -5,10 +5,10 @@
 #include "common/text.h"
 #include "platform/files.h"
 
-void ReadConfig(const std::string& path, ConfigSettings& settings) {
+int ReadConfig(const std::string& path, ConfigSettings& settings) {
   settings = ConfigSettings{};
   TextFile file;
-  if (!OpenForReading(file, path, FileShare::kExclusive)) return;
+  if (!OpenForReading(file, path, FileShare::kExclusive)) return file.error;
   settings.latitude = ReadNumberValue(file);
   settings.longitude = ReadNumberValue(file);
   settings.accountName = ReadTextValue(file);
@@ -18,6 +18,7 @@ void ReadConfig(const std::string& path, ConfigSettings& settings) {
   settings.dxAlert = RoundHalfEven(ReadNumberValue(file));
   settings.stationAlert = RoundHalfEven(ReadNumberValue(file));
   CloseFile(file);
+  return 0;
 }
 
 namespace {

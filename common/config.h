@@ -17,10 +17,12 @@ struct ConfigSettings {
 
 inline constexpr const char* kConfigFileName = "Config.ini";
 
-// Missing file or missing values read as 0 and empty texts; nothing is reported.
-void ReadConfig(const std::string& path, ConfigSettings& settings);
+// Missing file or missing values read as 0 and empty texts. Returns the run-time error number of
+// a file that could not be opened (53 when it is not there, 70 when refused or locked), else 0.
+int ReadConfig(const std::string& path, ConfigSettings& settings);
 // Writes all eight lines into a new file beside the old one and renames it into place once it
-// is whole on the disk; readable by its owner only (it holds the password). When path is a
+// is whole on the disk; a new file is readable by its owner only (it holds the password), an
+// existing one keeps its owner, group and mode. When path is a
 // symbolic link, the file it points to is replaced. False with errorText saying why when the
 // file could not be saved: the old one is then as it was.
 bool WriteConfig(const std::string& path, const ConfigSettings& settings, std::string& errorText);

@@ -184,10 +184,10 @@ std::string NewFileName(const std::string& path) { return path + ".new"; }
 
 bool WriteFileWhole(const std::string& path, const std::function<std::string(TextFile&)>& write,
                     std::string& errorText, size_t bufferSize) {
-  std::string newFile = NewFileName(path);
+  std::string newFile;
   int errorNumber = 0;
   TextFile file;
-  file.handle = OpenPrivateFileForWriting(newFile, errorNumber);
+  file.handle = CreateFreshPrivateFile(NewFileName(path) + "-", newFile, errorNumber);
   if (!file.handle) {
     errorText = "cannot write " + newFile + " (" + std::strerror(errno) + ")";
     return false;
@@ -202,6 +202,7 @@ bool WriteFileWhole(const std::string& path, const std::function<std::string(Tex
   written = std::fclose(file.handle) == 0 && written;
   file.handle = nullptr;
   if (errorText.empty() && !written) errorText = "writing " + newFile + " failed (" + std::strerror(writeError) + ")";
+  if (errorText.empty()) CopyOwnerAndMode(path, newFile);  // a file the user shares stays shared
   if (errorText.empty() && !ReplaceFile(newFile, path))
     errorText = "cannot replace " + path + " (" + std::strerror(errno) + ")";
   if (!errorText.empty()) RemoveFile(newFile);

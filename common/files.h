@@ -55,9 +55,10 @@ std::string ReadTextValue(TextFile& file);
 bool ReadChunk(TextFile& file, std::string& chunk);
 // Writes text followed by CR LF.
 bool WriteLine(TextFile& file, const std::string& text);
-// "<path>.new": where WriteFileWhole writes before the file takes path's place.
+// "<path>.new": what the new files WriteFileWhole writes beside path begin with.
 std::string NewFileName(const std::string& path);
-// Replaces the file at path with what write puts into a new private file beside it, once that
+// Replaces the file at path with what write puts into a fresh private file beside it (a name no
+// other save uses), given the owner, group and mode path had, once that
 // file is whole on the disk: write found no fault (it returns why not, empty when none), and
 // every write, the flush to the disk and the close succeeded. Otherwise the old file stays as
 // it was and errorText says why. The new file never outlives an interruption. bufferSize:

@@ -99,3 +99,27 @@ TEST(WriteLine, EndsWithCrLf) {
   CloseFile(file);
   EXPECT_EQ(ReadFileBytes("out.txt"), "one\r\n\r\n");
 }
+
+// Two saves of one file at once (two editors): each writes a file of its own, and the file ends
+// whole, as the last save to finish wrote it.
+TEST(WriteFileWhole, TwoSavesAtOnceNeverMix) {
+  ScratchFolder folder;
+  WriteFile("Config.ini", "old\r\n");
+  std::string outerError, innerError;
+  bool innerSaved = false;
+  bool outerSaved = WriteFileWhole("Config.ini", [&](TextFile& file) {
+    WriteLine(file, "first editor");
+    innerSaved = WriteFileWhole("Config.ini", [](TextFile& inner) {
+      WriteLine(inner, "second editor");
+      WriteLine(inner, "with more lines");
+      WriteLine(inner, "than the first");
+      return std::string();
+    }, innerError);
+    WriteLine(file, "done");
+    return std::string();
+  }, outerError);
+  EXPECT_TRUE(innerSaved) << innerError;
+  EXPECT_TRUE(outerSaved) << outerError;
+  EXPECT_EQ(ReadFileBytes("Config.ini"), "first editor\r\ndone\r\n");
+  EXPECT_TRUE(FilesBeginningWith(".", "Config.ini.new").empty());
+}

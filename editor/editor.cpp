@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "common/errors.h"
 #include "common/text.h"
 #include "editor/field_input.h"
 #include "platform/console.h"
@@ -91,6 +92,24 @@ int32_t EditOneField(ConfigSettings& settings, int field) {
   return exitKey;
 }
 
+void ShowFailure(int row, const std::string& message) {
+  ConsoleLocate(row, kLabelColumn);
+  ConsoleSetColour(kYellow, kRed);
+  ConsolePrintText(message);
+  ConsoleSetColour(kLightGrey, kBlack);
+  ConsoleLocate(row + 1, kLabelColumn);
+  ConsolePressAnyKey();
+}
+
+// A file that could not be read would be saved blank over the settings it holds, and one we may
+// not write would be replaced by a file of ours: neither is edited.
+std::string RefusalOf(const std::string& path, int readError) {
+  if (readError != 0 && readError != kFileNotFound)
+    return "Config.ini could not be read (" + TrimBlanks(ErrorReport(readError)) + "): not edited";
+  if (!CanReplaceFile(FinalPathOf(path))) return "Config.ini cannot be written by you here: not edited";
+  return "";
+}
+
 }  // namespace
 
 void ShowConfigForm(const ConfigSettings& settings) {
@@ -111,9 +130,13 @@ void ShowConfigForm(const ConfigSettings& settings) {
 
 bool EditConfig() {
   ConfigSettings settings;
-  ReadConfig(kConfigFileName, settings);
+  std::string refusal = RefusalOf(kConfigFileName, ReadConfig(kConfigFileName, settings));
   ConsoleSetColour(kLightGrey, kBlack);
   ConsoleClear();
+  if (!refusal.empty()) {
+    ShowFailure(1, refusal);
+    return false;
+  }
   ShowConfigForm(settings);
   // Up goes back a field, except on the first; every other ending key goes on.
   for (int field = 0; field < kFieldCount;) {
@@ -124,11 +147,6 @@ bool EditConfig() {
   // A file the user made read-only is not replaced behind their back (a rename would).
   bool readOnly = IsReadOnlyFile(FinalPathOf(kConfigFileName));
   if (!readOnly && WriteConfig(kConfigFileName, settings, errorText)) return true;
-  ConsoleLocate(kMessageRow, kLabelColumn);
-  ConsoleSetColour(kYellow, kRed);
-  ConsolePrintText(readOnly ? std::string("Config.ini is read-only: not saved") : "Config.ini was not saved: " + errorText);
-  ConsoleSetColour(kLightGrey, kBlack);
-  ConsoleLocate(kMessageRow + 1, kLabelColumn);
-  ConsolePressAnyKey();
+  ShowFailure(kMessageRow, readOnly ? std::string("Config.ini is read-only: not saved") : "Config.ini was not saved: " + errorText);
   return false;
 }

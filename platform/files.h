@@ -33,6 +33,16 @@ FileIdentity OpenFileIdentity(std::FILE* file);
 // anew, exclusively, readable by us alone. Null when that cannot be done (errorNumber says why;
 // errno holds the system's reason).
 std::FILE* OpenPrivateFileForWriting(const std::string& path, int& errorNumber);
+// Creates a new private file (readable and writable by us alone) whose name is prefix followed by
+// characters that no file there has yet, and sets path to it: two programs saving at once never
+// share one. Null when it cannot be made.
+std::FILE* CreateFreshPrivateFile(const std::string& prefix, std::string& path, int& errorNumber);
+// Gives the file at path the owner, group and mode of the file at model where the platform
+// allows; nothing when model is not there.
+void CopyOwnerAndMode(const std::string& model, const std::string& path);
+// True when we may put a file of ours in the place of path: it can be written (where it is
+// there) and so can its folder.
+bool CanReplaceFile(const std::string& path);
 // Writes what the stream holds through to the disk; false when any of it failed.
 bool FlushToDisk(std::FILE* file);
 // A file being written that must not outlive an interruption (Ctrl+C, a closed terminal):

@@ -109,6 +109,28 @@ std::FILE* OpenPrivateFileForWriting(const std::string& path, int& errorNumber) 
   return StreamFor(fd, "wb", path, errorNumber);
 }
 
+std::FILE* CreateFreshPrivateFile(const std::string& prefix, std::string& path, int& errorNumber) {
+  std::string name = prefix + "XXXXXX";
+  int fd = mkostemp(name.data(), O_CLOEXEC);  // 0600, made exclusively
+  path = fd >= 0 ? name : prefix;
+  return StreamFor(fd, "wb", path, errorNumber);
+}
+
+void CopyOwnerAndMode(const std::string& model, const std::string& path) {
+  struct stat info;
+  if (stat(model.c_str(), &info) != 0) return;
+  if (chown(path.c_str(), info.st_uid, info.st_gid) != 0) {
+    // Only root gives a file away; another user with write access keeps it as his, in its mode.
+  }
+  chmod(path.c_str(), info.st_mode & 07777);
+}
+
+bool CanReplaceFile(const std::string& path) {
+  size_t separator = path.find_last_of('/');
+  std::string folder = separator == std::string::npos ? "." : separator == 0 ? "/" : path.substr(0, separator);
+  return access(folder.c_str(), W_OK | X_OK) == 0 && (access(path.c_str(), F_OK) != 0 || access(path.c_str(), W_OK) == 0);
+}
+
 bool FlushToDisk(std::FILE* file) {
   return std::fflush(file) == 0 && !std::ferror(file) && fsync(fileno(file)) == 0;
 }

@@ -181,6 +181,30 @@ std::FILE* OpenPrivateFileForWriting(const std::string& path, int& errorNumber) 
   return StreamFor(handle, _O_WRONLY, "wb", errorNumber);
 }
 
+std::FILE* CreateFreshPrivateFile(const std::string& prefix, std::string& path, int& errorNumber) {
+  SECURITY_ATTRIBUTES attributes{sizeof attributes, ThePrivateAccess().descriptor, FALSE};
+  uint64_t seed = GetTickCount64() ^ (static_cast<uint64_t>(GetCurrentProcessId()) << 32);
+  HANDLE handle = INVALID_HANDLE_VALUE;
+  for (int attempt = 0; attempt < 100 && handle == INVALID_HANDLE_VALUE; ++attempt) {
+    seed = seed * 6364136223846793005u + 1442695040888963407u;
+    char suffix[8];
+    std::snprintf(suffix, sizeof suffix, "%06x", static_cast<unsigned>(seed >> 40) & 0xFFFFFF);
+    path = prefix + suffix;
+    handle = CreateFileW(WideFromUtf8(path).c_str(), GENERIC_WRITE, kWriterSharing, &attributes, CREATE_NEW,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) break;
+  }
+  return StreamFor(handle, _O_WRONLY, "wb", errorNumber);
+}
+
+// The new file keeps the private access it was made with: Windows has no mode to copy.
+void CopyOwnerAndMode(const std::string&, const std::string&) {}
+
+bool CanReplaceFile(const std::string& path) {
+  DWORD attributes = GetFileAttributesW(WideFromUtf8(path).c_str());
+  return attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_READONLY);
+}
+
 bool FlushToDisk(std::FILE* file) {
   return std::fflush(file) == 0 && !std::ferror(file) && FlushFileBuffers(HandleOf(file));
 }

@@ -64,6 +64,16 @@ bool MountSmallFileSystem(const std::string& folder, const std::string& size) {
 
 void Unmount(const std::string& folder) { std::system(("umount '" + folder + "'").c_str()); }
 
+std::vector<std::string> FilesBeginningWith(const std::string& folder, const std::string& prefix) {
+  std::vector<std::string> names;
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+    std::string name = entry.path().filename().string();
+    if (name.rfind(prefix, 0) == 0) names.push_back(name);
+  }
+  return names;
+}
+
 std::string ScreenTextMismatch(int row, int column, const std::string& text, int foreground, int background) {
   std::u32string expected = DecodeCharacters(text);
   for (size_t i = 0; i < expected.size(); ++i) {

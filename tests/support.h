@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "platform/console.h"  // the colour names of expected screens
 #include "platform/environment.h"
@@ -28,6 +29,8 @@ std::string DecodeLine(const std::string& message, const std::string& frequency 
 // done (not root, not Linux). Unmount takes it away.
 bool MountSmallFileSystem(const std::string& folder, const std::string& size);
 void Unmount(const std::string& folder);
+// The names of the files in folder that begin with prefix: what a save left beside its file.
+std::vector<std::string> FilesBeginningWith(const std::string& folder, const std::string& prefix);
 
 // "row 3 col 5: 'text' in fg on bg" when the cells differ, empty when they match.
 std::string ScreenTextMismatch(int row, int column, const std::string& text, int foreground, int background);
