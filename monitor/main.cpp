@@ -22,7 +22,7 @@ std::string Usage() {
          JoinPath(LocalAppDataFolder(), "WSJT-X") +
          "\n"
          "  QRZ_Data.tmp (every QRZ reply): " +
-         TempFolder() + "\n" + PlatformHelp() +
+         TempFolderName() + "\n" + PlatformHelp() +
          "Keys: Y at the start downloads your QRZ logbook, any other key skips it; Ctrl+C ends the\n"
          "  monitor.\n";
 }

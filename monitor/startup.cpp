@@ -151,6 +151,7 @@ int RunMonitor() {
     }
   std::string line = Terminate();
   ConsoleClose();
+  RemoveFreshFolder();
   // The second screen is gone with the console; say it again where it stays readable.
   std::printf("%s\n", line.c_str());
   return 1;  // the monitor ends only when something went wrong

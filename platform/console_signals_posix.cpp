@@ -41,6 +41,7 @@ void OnEndingSignal(int signalNumber) {
     RestoreTerminal();
   }
   RemoveUnfinishedFile();  // a half-written copy must not be left behind
+  RemoveFreshFolder();
   EndSoundNow();
   signal(signalNumber, SIG_DFL);
   raise(signalNumber);  // delivered when the handler returns; a fault met again ends us there

@@ -17,8 +17,12 @@ std::string EnvironmentValue(const std::string& name);
 // Sets a variable for this process and the programs it starts.
 void SetEnvironmentValue(const std::string& name, const std::string& value);
 // TEMP; on POSIX falling back to a folder of the user's own: XDG_RUNTIME_DIR, else
-// dxvane-<uid> (mode 0700, made when missing) in TMPDIR or /tmp.
+// dxvane-<uid> (mode 0700, made when missing) in TMPDIR or /tmp. Called once a run: when another
+// user holds dxvane-<uid>, a fresh folder is made for this run and removed at its end
+// (RemoveFreshFolder).
 std::string TempFolder();
+// Where TempFolder would put the replies, worked out without making anything (for --help).
+std::string TempFolderName();
 // LOCALAPPDATA; on POSIX falling back to XDG_DATA_HOME, then the user's data folder
 // (where WSJT-X keeps its folder there).
 std::string LocalAppDataFolder();

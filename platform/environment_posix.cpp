@@ -1,6 +1,8 @@
 // Environment defaults on Linux and macOS.
 #include "platform/environment.h"
 
+#include "platform/files.h"
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -30,17 +32,24 @@ bool IsOurPrivateFolder(const std::string& path) {
 // would stop us for good. TEMP when the user names a folder; else the session's own runtime
 // folder; else dxvane-<uid> in TMPDIR or /tmp, made 0700 and checked to be ours (when another
 // user holds that name, a fresh folder of our own beside it).
-std::string TempFolder() {
+std::string TempFolderName() {
   std::string temp = EnvironmentValue("TEMP");
   if (!temp.empty()) return temp;
   std::string runtime = EnvironmentValue("XDG_RUNTIME_DIR");
   if (!runtime.empty() && IsOurPrivateFolder(runtime)) return runtime;
   std::string base = EnvironmentValue("TMPDIR");
-  std::string folder = (base.empty() ? std::string("/tmp") : base) + "/dxvane-" + std::to_string(geteuid());
+  return (base.empty() ? std::string("/tmp") : base) + "/dxvane-" + std::to_string(geteuid());
+}
+
+std::string TempFolder() {
+  std::string folder = TempFolderName();
+  if (!EnvironmentValue("TEMP").empty() || folder == EnvironmentValue("XDG_RUNTIME_DIR")) return folder;
   mkdir(folder.c_str(), 0700);
   if (IsOurPrivateFolder(folder)) return folder;
   std::string fresh = folder + "-XXXXXX";
-  return mkdtemp(fresh.data()) ? fresh : folder;
+  if (!mkdtemp(fresh.data())) return folder;
+  MarkFreshFolder(fresh, "QRZ_Data.tmp");
+  return fresh;
 }
 
 std::string LocalAppDataFolder() {

@@ -24,6 +24,8 @@ void SetEnvironmentValue(const std::string& name, const std::string& value) {
   SetEnvironmentVariableW(WideFromUtf8(name).c_str(), WideFromUtf8(value).c_str());
 }
 
+std::string TempFolderName() { return TempFolder(); }
+
 std::string TempFolder() {
   std::string value = EnvironmentValue("TEMP");
   if (!value.empty()) return value;

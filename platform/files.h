@@ -50,6 +50,10 @@ bool FlushToDisk(std::FILE* file);
 void MarkUnfinishedFile(const std::string& path);
 // Removes the marked file; safe to call from a signal handler.
 void RemoveUnfinishedFile();
+// A folder made for this run alone, with the one file we keep in it: removed at the end.
+void MarkFreshFolder(const std::string& folder, const std::string& fileName);
+// Removes the marked folder and its file; safe to call from a signal handler.
+void RemoveFreshFolder();
 // Size of an open file in bytes.
 int64_t OpenFileSize(std::FILE* file);
 // Byte offset (from 0) of the next byte read.

@@ -15,6 +15,8 @@
 namespace {
 
 char unfinishedFile[4096];  // written from a signal handler: a fixed buffer, no allocation
+char freshFolder[4096];     // likewise
+char freshFolderFile[4096];
 
 std::string ParentFolder(const std::string& path) {
   size_t slash = path.find_last_of('/');
@@ -143,6 +145,20 @@ void MarkUnfinishedFile(const std::string& path) {
 void RemoveUnfinishedFile() {
   if (unfinishedFile[0]) unlink(unfinishedFile);
   unfinishedFile[0] = 0;
+}
+
+void MarkFreshFolder(const std::string& folder, const std::string& fileName) {
+  freshFolder[0] = freshFolderFile[0] = 0;
+  std::string file = folder + "/" + fileName;
+  if (file.size() >= sizeof freshFolderFile) return;
+  std::memcpy(freshFolder, folder.c_str(), folder.size() + 1);
+  std::memcpy(freshFolderFile, file.c_str(), file.size() + 1);
+}
+
+void RemoveFreshFolder() {
+  if (freshFolderFile[0]) unlink(freshFolderFile);
+  if (freshFolder[0]) rmdir(freshFolder);
+  freshFolder[0] = freshFolderFile[0] = 0;
 }
 
 int64_t OpenFileSize(std::FILE* file) {

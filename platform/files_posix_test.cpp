@@ -94,8 +94,13 @@ TEST(TempFolder, IsTheUsersOwnWhenTempNamesNone) {
   ASSERT_EQ(stat(own.c_str(), &info), 0);
   EXPECT_EQ(info.st_mode & 0777, 0700u);
   chmod(own.c_str(), 0777);  // as someone else's would be to us: not ours to use
+  EXPECT_EQ(TempFolderName(), own);  // what --help says makes nothing
+  EXPECT_EQ(FilesBeginningWith(folder.path, "dxvane-").size(), 1u);
   std::string fresh = TempFolder();
   EXPECT_EQ(fresh.rfind(own + "-", 0), 0u) << fresh;
+  WriteFile(fresh + "/QRZ_Data.tmp", "<QRZDatabase>");
+  RemoveFreshFolder();  // at the end of the run that made it
+  EXPECT_EQ(FilesBeginningWith(folder.path, "dxvane-"), std::vector<std::string>{"dxvane-" + std::to_string(geteuid())});
   SetEnvironmentValue("TEMP", temp);
   SetEnvironmentValue("XDG_RUNTIME_DIR", runtime);
   SetEnvironmentValue("TMPDIR", tmpdir);

@@ -205,6 +205,10 @@ bool CanReplaceFile(const std::string& path) {
   return attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_READONLY);
 }
 
+// TEMP is always there on Windows: no folder is made for a run.
+void MarkFreshFolder(const std::string&, const std::string&) {}
+void RemoveFreshFolder() {}
+
 bool FlushToDisk(std::FILE* file) {
   return std::fflush(file) == 0 && !std::ferror(file) && FlushFileBuffers(HandleOf(file));
 }
