@@ -23,6 +23,9 @@ constexpr int kNoticeRow = 43;
 constexpr int kProgressColumn = 44;
 constexpr int kCounterColumn = 60;
 constexpr char kShadeBlock = static_cast<char>(177);
+// The lookups of a period end this long before the next boundary, so that its table is drawn
+// in time; a caller left over is looked up when it calls again.
+constexpr int kLookupMarginSeconds = 3;
 const char* const kDxAlertSound = "DXAlert.wav";
 const char* const kStationAlertSound = "StationAlert.wav";
 const char* kHeader =
@@ -36,6 +39,11 @@ struct RowLook {
 };
 
 int ClockSeconds(const ClockReading& reading) { return TextToWholeNumber(Right(reading.time, 2)); }
+
+int LookupSecondsLeft() {
+  int intoPeriod = ClockSeconds(ReadClock()) % kSlotSeconds;
+  return std::max(1, kSlotSeconds - kLookupMarginSeconds - intoPeriod);
+}
 
 void DrawProgress(int progress) {
   ConsoleLocate(kStatusRow, kProgressColumn);
@@ -201,7 +209,8 @@ bool PollPeriod(MonitorState& state) {
   if (!state.errorText.empty()) return false;
   if (state.dialFrequency != previousFrequency) state.rows = ScreenRows{};
 
-  LookupWithCache(state.callers, state.cache, state.qrzLookups, state.errorText, CountriesToUse(state.newerCountries));
+  LookupWithCache(state.callers, state.cache, state.qrzLookups, state.errorText, CountriesToUse(state.newerCountries),
+                  LookupSecondsLeft());
   RenderRows(state.callers, state.rows, state.cache, state.confirmed, state.worked, state.lastDecodeStamp,
              state.dialFrequency);
   DrawScreen(state);

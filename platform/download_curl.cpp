@@ -68,6 +68,9 @@ DownloadStatus FetchToFile(const std::string& url, std::FILE* target, std::strin
   transfer.limits = limits;
   char error[CURL_ERROR_SIZE] = "";
   curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+  // Redirects go to HTTP and HTTPS only, and never from HTTPS down to plain HTTP.
+  bool secure = url.rfind("https:", 0) == 0;
+  curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, secure ? "https" : "http,https");
   curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
   curl_easy_setopt(curl, CURLOPT_MAXREDIRS, static_cast<long>(kMaxRedirects));
   curl_easy_setopt(curl, CURLOPT_ACCEPT_ENCODING, "gzip, deflate");  // a compressing proxy is decoded

@@ -8,6 +8,12 @@
 
 #ifdef _WIN32
 #include <windows.h>
+#else
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
 #endif
 
 #include "tests/support.h"
@@ -75,6 +81,40 @@ TEST(DownloadToFile, FetchesFollowsRedirectsAndSendsAUserAgent) {
   EXPECT_EQ(DownloadToFile(local.Url("/loop"), "reply.tmp", failure), DownloadStatus::kUnreachable);
   EXPECT_EQ(loops, 1 + kMaxRedirects);
 }
+
+#ifndef _WIN32
+// A redirect leads to HTTP or HTTPS only: one to FTP is a failed download, and the address it
+// names is never contacted. (WinHTTP follows nothing else.)
+TEST(DownloadToFile, RedirectsLeadOnlyToTheWeb) {
+  ScratchFolder folder;
+  int listener = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  ASSERT_EQ(listen(listener, 4), 0);
+  getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
+  std::string ftp = "ftp://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/x";
+  LocalServer local;
+  local.server.Get("/ftp", [ftp](const httplib::Request&, httplib::Response& response) { response.set_redirect(ftp); });
+  local.Start();
+  std::atomic<int> contacted{0};
+  std::thread acceptor([&] {
+    pollfd in{listener, POLLIN, 0};
+    if (poll(&in, 1, 1000) <= 0) return;
+    ++contacted;
+    close(accept(listener, nullptr, nullptr));  // no greeting: the FTP client gives up
+  });
+  WriteFile("reply.tmp", "previous reply");
+  std::string failure;
+  EXPECT_NE(DownloadToFile(local.Url("/ftp"), "reply.tmp", failure), DownloadStatus::kDone);
+  EXPECT_EQ(ReadFileBytes("reply.tmp"), "");
+  acceptor.join();
+  close(listener);
+  EXPECT_EQ(contacted, 0) << failure;
+}
+#endif
 
 TEST(DownloadToFile, FailsOnHttpErrorsAndRefusedConnections) {
   ScratchFolder folder;

@@ -8,6 +8,7 @@
 #include <windows.h>
 #include <winhttp.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -72,19 +73,38 @@ DWORD StatusOf(HINTERNET request) {
   return status;
 }
 
+// Each wait for data has the no-progress limit, and no more than what is left of the limit on
+// the whole download, counted from the request (a slow gateway's headers count too).
+void LimitWaits(HINTERNET request, const DownloadLimits& limits, ULONGLONG start) {
+  ULONGLONG wait = static_cast<ULONGLONG>(NoProgressSeconds()) * 1000;
+  if (limits.totalSeconds > 0) {
+    ULONGLONG total = static_cast<ULONGLONG>(limits.totalSeconds) * 1000, spent = GetTickCount64() - start;
+    wait = std::min(wait, total > spent ? total - spent : 1);
+  }
+  int limit = static_cast<int>(wait);
+  WinHttpSetTimeouts(request, limit, limit, limit, limit);
+}
+
+// Why a download failed: a wait cut short by the limit on the whole download says so.
+std::string FailureWithin(DWORD error, const DownloadLimits& limits, ULONGLONG start) {
+  bool spent = limits.totalSeconds > 0 && GetTickCount64() - start >= static_cast<ULONGLONG>(limits.totalSeconds) * 1000;
+  return error == ERROR_WINHTTP_TIMEOUT && spent ? TooLongFailure(limits) : Failure(error);
+}
+
 // The reply's body into target, piece by piece; each wait for a piece has the no-progress limit,
 // the whole body the limits.
-DownloadStatus CopyBody(HINTERNET request, std::FILE* target, std::string& failure, const DownloadLimits& limits) {
+DownloadStatus CopyBody(HINTERNET request, std::FILE* target, std::string& failure, const DownloadLimits& limits,
+                        ULONGLONG start) {
   std::vector<char> piece(64 * 1024);
-  ULONGLONG start = GetTickCount64();
   int64_t received = 0;
   for (;;) {
     DWORD got = 0;
     if (!WinHttpReadData(request, piece.data(), static_cast<DWORD>(piece.size()), &got)) {
-      failure = Failure(GetLastError());
+      failure = FailureWithin(GetLastError(), limits, start);
       return DownloadStatus::kUnreachable;
     }
     if (got == 0) return DownloadStatus::kDone;
+    LimitWaits(request, limits, start);
     received += got;
     if (limits.maxBytes > 0 && received > limits.maxBytes) {
       failure = TooLargeFailure(limits);
@@ -129,20 +149,22 @@ DownloadStatus FetchToFile(const std::string& url, std::FILE* target, std::strin
     failure = Failure(GetLastError());
     return DownloadStatus::kUnreachable;
   }
-  // No limit on the whole download: only on resolving, connecting and each wait for data.
-  int limit = NoProgressSeconds() * 1000;
-  WinHttpSetTimeouts(request.handle, limit, limit, limit, limit);
+  ULONGLONG start = GetTickCount64();
+  LimitWaits(request.handle, limits, start);
   DWORD redirects = kMaxRedirects;
   WinHttpSetOption(request.handle, WINHTTP_OPTION_MAX_HTTP_AUTOMATIC_REDIRECTS, &redirects, sizeof redirects);
+  // WinHTTP follows HTTP and HTTPS only; never from HTTPS down to plain HTTP.
+  DWORD policy = WINHTTP_OPTION_REDIRECT_POLICY_DISALLOW_HTTPS_TO_HTTP;
+  WinHttpSetOption(request.handle, WINHTTP_OPTION_REDIRECT_POLICY, &policy, sizeof policy);
   // gzip and deflate asked for and decoded (Windows 8.1 and later): a compressing proxy is read.
   DWORD decompression = WINHTTP_DECOMPRESSION_FLAG_ALL;
   WinHttpSetOption(request.handle, WINHTTP_OPTION_DECOMPRESSION, &decompression, sizeof decompression);
   if (!WinHttpSendRequest(request.handle, WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0) ||
       !WinHttpReceiveResponse(request.handle, nullptr)) {
-    failure = Failure(GetLastError());
+    failure = FailureWithin(GetLastError(), limits, start);
     return DownloadStatus::kUnreachable;
   }
-  DownloadStatus status = CopyBody(request.handle, target, failure, limits);
+  DownloadStatus status = CopyBody(request.handle, target, failure, limits, start);
   DWORD code = StatusOf(request.handle);
   if (status == DownloadStatus::kDone && code >= 400) {
     failure = "the server answered HTTP " + std::to_string(code);

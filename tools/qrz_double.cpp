@@ -193,6 +193,17 @@ bool AnswerWithFault(QrzDouble& service, httplib::Response& response) {
       response.status = 504;
       response.set_content("Gateway Time-out", "text/plain");
       return true;
+    case QrzFault::kTrickle: {
+      int pause = service.options.trickleMilliseconds;
+      // Not text: the server would compress it, and its compressor holds the trickle back.
+      response.set_chunked_content_provider("application/octet-stream", [pause](size_t offset, httplib::DataSink& sink) {
+        static const char kReply[] = "<?xml version=\"1.0\" ?>\n<QRZDatabase version=\"1.34\">\n<Callsign>\n";
+        if (offset + 1 >= sizeof kReply) return false;  // cut off there, as a dropped link
+        std::this_thread::sleep_for(std::chrono::milliseconds(pause));
+        return sink.write(kReply + offset, 1);
+      });
+      return true;
+    }
     default:
       return false;
   }

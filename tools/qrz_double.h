@@ -13,8 +13,9 @@
 #include <vector>
 
 // kRefuse: the address QrzDoubleUrl hands out is one where nothing listens. kSlowGateway: a
-// gateway's 504 after gatewaySeconds.
-enum class QrzFault { kNone, kStall, kGarbage, kHttpError, kRefuse, kSlowGateway };
+// gateway's 504 after gatewaySeconds. kTrickle: a reply of one byte every trickleMilliseconds,
+// never too slow for the no-progress limit.
+enum class QrzFault { kNone, kStall, kGarbage, kHttpError, kRefuse, kSlowGateway, kTrickle };
 
 // The logbook reply's shapes, all seen from the real service.
 enum class LogbookShape {
@@ -36,6 +37,7 @@ struct QrzDoubleOptions {
   int lookupLimit = 0;    // lookups a day before every lookup is refused, whatever the key; 0 none
   int stallSeconds = 35;  // longer than the client waits
   int gatewaySeconds = 2;
+  int trickleMilliseconds = 1000;
   LogbookShape logbookShape = LogbookShape::kResultLast;
 };
 

@@ -1,6 +1,6 @@
 // qrz_double: runs the local QRZ double until it is stopped, printing the port it serves.
 //   qrz_double [--port N] [--data DIR] [--expire-after N] [--lookup-limit N]
-//              [--fault stall|garbage|http-error|refuse|slow-gateway] [--logbook-shape result-last|result-first|status]
+//              [--fault stall|garbage|http-error|refuse|slow-gateway|trickle] [--logbook-shape result-last|result-first|status]
 //              [--end-with PROGRAM]
 // With "refuse" it prints a port on which nothing listens, so every connection is refused.
 #include <csignal>
@@ -23,6 +23,7 @@ QrzFault FaultNamed(const std::string& name) {
   if (name == "http-error") return QrzFault::kHttpError;
   if (name == "refuse") return QrzFault::kRefuse;
   if (name == "slow-gateway") return QrzFault::kSlowGateway;
+  if (name == "trickle") return QrzFault::kTrickle;
   return QrzFault::kNone;
 }
 

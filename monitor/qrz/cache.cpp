@@ -1,6 +1,9 @@
 // The 256-station lookup ring.
 #include "monitor/qrz/cache.h"
 
+#include <algorithm>
+#include <chrono>
+
 #include "common/text.h"
 #include "monitor/geo.h"
 #include "monitor/globals.h"
@@ -8,6 +11,8 @@
 #include "monitor/rows.h"
 
 namespace {
+
+using Clock = std::chrono::steady_clock;
 
 // The first slot holding the call exactly, 0 when none does.
 int FindSlot(const LookupCache& lookupCache, const std::string& call) {
@@ -79,9 +84,19 @@ CacheEntry EntryFromRecord(const CallEntry& caller, const StationRecord& record,
   return entry;
 }
 
+// The time a lookup may take: its usual limit, and no more than the period has left.
+DownloadLimits LimitsWithin(int budgetSeconds, Clock::time_point start) {
+  DownloadLimits limits = kSmallReplyLimits;
+  if (budgetSeconds <= 0) return limits;
+  auto spent = std::chrono::duration_cast<std::chrono::seconds>(Clock::now() - start).count();
+  limits.totalSeconds = std::min<int>(limits.totalSeconds, std::max<int>(0, budgetSeconds - static_cast<int>(spent)));
+  return limits;
+}
+
 // Renews the session at most once a period: an error a new key does not cure ends it.
-LookupResult Ask(std::string& call, StationRecord& record, std::string& errorText, bool& renewed) {
-  LookupResult result = LookupCallsign(call, record, errorText, !renewed);
+LookupResult Ask(std::string& call, StationRecord& record, std::string& errorText, bool& renewed,
+                 const DownloadLimits& limits) {
+  LookupResult result = LookupCallsign(call, record, errorText, !renewed, limits);
   renewed = renewed || result == LookupResult::kRenewed;
   return result;
 }
@@ -89,10 +104,11 @@ LookupResult Ask(std::string& call, StationRecord& record, std::string& errorTex
 }  // namespace
 
 void LookupWithCache(const CallTable& callTable, LookupCache& lookupCache, int32_t& qrzLookups,
-                     std::string& errorText, const CountryTable& countries) {
+                     std::string& errorText, const CountryTable& countries, int budgetSeconds) {
   errorText.clear();
   lookupCache.failed.clear();
   bool serviceDown = false, renewed = false;
+  Clock::time_point start = Clock::now();
   for (int i = 1; i <= callTable.count; ++i) {
     const CallEntry& caller = callTable.entry[i];
     if (int hit = FindSlot(lookupCache, caller.call)) {
@@ -102,7 +118,9 @@ void LookupWithCache(const CallTable& callTable, LookupCache& lookupCache, int32
       continue;
     }
     if (CountFailedAgain(lookupCache, caller.call)) continue;
-    if (serviceDown) {  // one time-out a period at most, never one per caller
+    DownloadLimits limits = LimitsWithin(budgetSeconds, start);
+    // One time-out a period at most, never one per caller; and none past the period's end.
+    if (serviceDown || limits.totalSeconds == 0) {
       AddFailed(lookupCache, caller.call);
       if (caller.kind == CallerKind::kCq) ++lookupCache.skippedCqs;
       continue;
@@ -111,7 +129,7 @@ void LookupWithCache(const CallTable& callTable, LookupCache& lookupCache, int32
     // another form (W7XYZ/P as W7XYZ): so its next call finds it.
     std::string asked = caller.call;
     StationRecord record;
-    LookupResult result = Ask(asked, record, errorText, renewed);
+    LookupResult result = Ask(asked, record, errorText, renewed, limits);
     ++qrzLookups;
     if (result == LookupResult::kServiceDown) {
       serviceDown = true;

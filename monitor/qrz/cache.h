@@ -12,6 +12,8 @@
 // for this batch and is asked again in the next; once the service is out of reach or the
 // session lost, the batch's remaining new callers are not asked at all, and
 // lookupCache.serviceError says why until a lookup succeeds. A record without an entity or a
-// position takes them from countries (by the call) and from the grid the caller sent.
+// position takes them from countries (by the call) and from the grid the caller sent. The
+// batch's lookups together take at most budgetSeconds (0: no such bound): a caller left when
+// they are spent is handled as one not asked, and asked again when it next calls.
 void LookupWithCache(const CallTable& callTable, LookupCache& lookupCache, int32_t& qrzLookups,
-                     std::string& errorText, const CountryTable& countries);
+                     std::string& errorText, const CountryTable& countries, int budgetSeconds = 0);

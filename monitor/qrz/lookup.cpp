@@ -50,13 +50,14 @@ void StationFromReply(const std::string& reply, StationRecord& record) {
   AddBearingAndDistance(record);
 }
 
-LookupResult LookupCallsign(std::string& callsign, StationRecord& record, std::string& errorText, bool mayRenew) {
+LookupResult LookupCallsign(std::string& callsign, StationRecord& record, std::string& errorText, bool mayRenew,
+                            const DownloadLimits& limits) {
   record = StationRecord{};
   errorText.clear();
   std::string reply, failure;
   DownloadStatus status = FetchReply(
       QrzXmlBase() + "/xml/current/?s=" + PercentEncoded(glb_QRZSessionKey) + ";callsign=" + PercentEncoded(callsign),
-      reply, failure);
+      reply, failure, limits);
   // Out of reach, or a gateway's error after its long wait: the next caller would wait again.
   if (status != DownloadStatus::kDone) {
     errorText = failure;

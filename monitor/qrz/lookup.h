@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "platform/download.h"
+
 inline constexpr const char* kCallNotFound = "Call Not Found";
 inline constexpr const char* kCutShortReply = "the QRZ reply was cut short";
 
@@ -28,5 +30,6 @@ enum class LookupResult {
 void StationFromReply(const std::string& reply, StationRecord& record);
 // Fills record for callsign. When the reply names the call, callsign takes the service's
 // form. errorText: "Call Not Found", or what went wrong when the lookup failed. A service
-// error renews the session only when mayRenew (once a period).
-LookupResult LookupCallsign(std::string& callsign, StationRecord& record, std::string& errorText, bool mayRenew = true);
+// error renews the session only when mayRenew (once a period). limits: the reply's time and size.
+LookupResult LookupCallsign(std::string& callsign, StationRecord& record, std::string& errorText, bool mayRenew = true,
+                            const DownloadLimits& limits = kSmallReplyLimits);

@@ -332,6 +332,31 @@ TEST_F(QrzTest, ALookupLimitCostsOneRenewalAPeriod) {
   EXPECT_EQ(cache.serviceError, "");
 }
 
+// A reply that trickles in (a byte every half second here) is cut when the period's lookups
+// have spent their time, so the table still comes in its period; the callers left over are
+// asked when they call again.
+TEST_F(QrzTest, ATricklingLookupEndsWithinThePeriod) {
+  LogIn();
+  {
+    std::lock_guard<std::mutex> lock(service.mutex);
+    service.options.trickleMilliseconds = 500;
+  }
+  Fault(QrzFault::kTrickle);
+  CallTable batch;
+  for (const char* call : {"W1AW", "JA1XGI", "DL5NAM"}) batch.entry[++batch.count] = {call, CallerKind::kCq, ""};
+  LookupCache cache;
+  int32_t lookups = 0;
+  std::string error;
+  LookupWithCache(batch, cache, lookups, error, BuiltInCountries(), 2);
+  EXPECT_EQ(lookups, 1);
+  EXPECT_EQ(cache.serviceError, "the reply took longer than 2 seconds");
+  EXPECT_EQ(FailedCalls(cache), (std::vector<std::string>{"W1AWx1", "JA1XGIx1", "DL5NAMx1"}));
+  Fault(QrzFault::kNone);
+  LookupWithCache(batch, cache, lookups, error, BuiltInCountries(), 2);
+  EXPECT_EQ(lookups, 4);
+  EXPECT_TRUE(cache.failed.empty());
+}
+
 TEST_F(QrzTest, TheTempFileIsNeverWrittenThroughALink) {
   WriteFile("victim.txt", "precious");
   std::error_code failed;

@@ -49,9 +49,10 @@ DownloadStatus RequestToTempFile(const std::string& address, std::string& failur
   return DownloadToFile(CutAddress(address), glb_TempFileName, failure, limits);
 }
 
-DownloadStatus FetchReply(const std::string& address, std::string& reply, std::string& failure) {
+DownloadStatus FetchReply(const std::string& address, std::string& reply, std::string& failure,
+                          const DownloadLimits& limits) {
   reply.clear();
-  DownloadStatus status = RequestToTempFile(address, failure, kSmallReplyLimits);
+  DownloadStatus status = RequestToTempFile(address, failure, limits);
   if (status != DownloadStatus::kDone) return status;
   TextFile file;
   if (OpenForReading(file, glb_TempFileName, FileShare::kExclusive)) ReadReplyLine(file, reply);

@@ -22,7 +22,8 @@ DownloadStatus RequestToTempFile(const std::string& address, std::string& failur
 // Requests the address and reads the reply's first line (up to a CR; line feeds stay); a
 // reply of the XML service is small, so it has kSmallReplyLimits. A failed request gives an
 // empty reply, never the previous one.
-DownloadStatus FetchReply(const std::string& address, std::string& reply, std::string& failure);
+DownloadStatus FetchReply(const std::string& address, std::string& reply, std::string& failure,
+                          const DownloadLimits& limits = kSmallReplyLimits);
 // The text from the first opening marker up to the first closing marker, every opening
 // marker removed and blanks stripped. False when the opening marker is absent.
 bool MarkedValue(const std::string& reply, const std::string& opening, const std::string& closing, std::string& value);
