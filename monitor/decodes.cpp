@@ -101,23 +101,9 @@ CallEntry CallerAfterCq(const Words& words) {
   return caller;
 }
 
-bool IsReport(std::string_view word) {
-  if (word.size() >= 2 && word[0] == 'R') word.remove_prefix(1);
-  return !word.empty() && (word[0] == '+' || word[0] == '-');
-}
-
-// The operator's own traffic and the ends of contacts: a last word 73 or RR73, his CQ, his call
-// followed by his grid or by a report.
-bool IsDropped(const Words& words, const std::string& myCall) {
-  if (words.back() == "73" || words.back() == "RR73") return true;
-  for (size_t i = 0; i < words.size(); ++i) {
-    if (!IsMyWord(words[i], myCall)) continue;
-    if (i > 0 && words[i - 1] == "CQ") return true;
-    if (i + 1 == words.size()) continue;
-    if ((!glb_MyGrid.empty() && words[i + 1] == glb_MyGrid) || IsReport(words[i + 1])) return true;
-  }
-  return false;
-}
+// The end of a contact: a last word 73 or RR73. (The operator's own messages need no rule:
+// after his call comes a grid or a report, never a caller.)
+bool IsSignOff(const Words& words) { return words.back() == "73" || words.back() == "RR73"; }
 
 bool IsQualityMark(const std::string& word) {
   return word == "?" || (word.size() == 2 && word[0] == 'a' && word[1] >= '1' && word[1] <= '9');
@@ -180,7 +166,7 @@ void TakeCaller(std::string_view decoded, PollCallers& callers) {
   std::string message = PlainMessage(decoded, myCall);
   Words words = SplitWords(message);
   if (HasMyWord(words, myCall)) {
-    if (IsDropped(words, myCall)) return;
+    if (IsSignOff(words)) return;
     // With the operator's call turned into "CQ", the caller stands where a CQ caller would.
     std::replace_if(words.begin(), words.end(), [&myCall](std::string_view word) { return IsMyWord(word, myCall); },
                     std::string_view("CQ"));

@@ -111,6 +111,7 @@ TEST_F(DecodesTest, RealTrafficGivesTheRightCallers) {
       {"Tx", "W1ABC K1XYZ RRR", "", CallerKind::kNone},  // the operator's own transmissions
       {"Tx", "W1ABC K1XYZ", "", CallerKind::kNone},
       {"Tx", "CQ K1XYZ FN42", "", CallerKind::kNone},
+      {"Tx", "CQ W1AW FN31", "", CallerKind::kNone},  // the operator at a club station, under its call
       {"Rx", "K1XYZ <W0ABC/P> -08", "W0ABC/P", CallerKind::kCallingMe},  // hashed calls
       {"Rx", "<K1XYZ> W0ABC R+02", "W0ABC", CallerKind::kCallingMe},
       {"Rx", "K1XYZ <...> -08", "", CallerKind::kNone},

@@ -163,6 +163,23 @@ TEST_F(MonitorTest, AWrongPasswordOrAMissingWsjtxLogEndsTheStart) {
   EXPECT_EQ(ScreenRowText(1).substr(0, 41), "Program terminated at 03-08-2021 12:51:38");
 }
 
+// A wait longer than a period (the monitor suspended with Ctrl+Z) never shows more than 15.
+TEST_F(MonitorTest, TheProgressNeverPassesFifteen) {
+  SetVirtualClock(kMarch8th2021At123458 - 57);  // 12:34:01
+  std::vector<std::string> counters;
+  SetSleepHook([&] {
+    if (counters.empty()) SetVirtualClock(kMarch8th2021At123458 - 1);  // resumed at 12:34:57
+    std::string counter;
+    for (int column = 60; column <= 64; ++column) counter += static_cast<char>(ScreenCell(42, column).ch);
+    counters.push_back(counter);
+  });
+  WaitForSlotBoundary();
+  ASSERT_GE(counters.size(), 2u);
+  EXPECT_EQ(counters[1], "15/15");
+  EXPECT_EQ(ScreenCell(42, 58).ch, U'\u2592');  // the fifteenth block
+  EXPECT_EQ(ScreenCell(42, 59).ch, U' ');
+}
+
 TEST_F(MonitorTest, TheProgressCounterShows57WhenTheWaitStartsAtSecond58) {
   std::string counterAtBoundary;  // as the last sample, at second 00, left it
   SetSleepHook([&] { counterAtBoundary = ScreenRowText(42).substr(43, 30); });  // two shade blocks of 3 bytes
@@ -249,14 +266,15 @@ TEST_F(MonitorTest, ABusyPeriodStillSoundsForTheStationCallingTheOperator) {
   }
 }
 
-TEST_F(MonitorTest, ADxAlertSwitchedOffLeavesTheRowColouredButSilent) {
+TEST_F(MonitorTest, AlertsSwitchedOffLeaveTheRowsColouredButSilent) {
   WriteConfig("EN34", "0");
   ASSERT_TRUE(Start());
   AppendDecodes(Decode("CQ W1AW FN31"));
   ASSERT_TRUE(PollPeriod(state));
-  AppendDecodes(Decode("CQ PY2XB GG66"));
+  AppendDecodes(Decode("CQ PY2XB GG66") + Decode("N0VANE ZS6RJ KG44"));
   ASSERT_TRUE(PollPeriod(state));
-  EXPECT_EQ(Cells(3, 3, "PY2XB", kYellow, kRed), "");
+  EXPECT_EQ(Cells(3, 3, "ZS6RJ", kBlack, kLightRed), "");
+  EXPECT_EQ(Cells(4, 3, "PY2XB", kYellow, kRed), "");
   EXPECT_TRUE(PlayedSounds().empty());
 }
 

@@ -87,6 +87,8 @@ TEST(StatusCode, FollowsItsOrder) {
   CacheEntry notFound = Station("ZZ9ZZZ", "");
   notFound.name = kNotFoundName;
   EXPECT_EQ(Code(notFound, CallerKind::kCq, confirmed, worked), "02");
+  // An entity neither QRZ nor the country file knows is no DX to alert for.
+  for (const char* unknown : {"", "0"}) EXPECT_EQ(Code(Station("XX9ABC", unknown), CallerKind::kCq, confirmed, worked), "02");
 }
 
 TEST(BandLabel, NamesTheBandByThePrefix) {

@@ -290,9 +290,13 @@ TEST_F(QrzTest, AFailedRequestNeverReturnsThePreviousStation) {
     const char* canned = "";
   };
   const char* cutShort = "<?xml version=\"1.0\" ?>\n<QRZDatabase>\n<Callsign>\n<call>JA1XGI</call>\n<fname>Hir";
+  // Cut after the station: its session (and a message such as the subscription's) is missing.
+  const char* cutAfterStation = "<?xml version=\"1.0\" ?>\n<QRZDatabase>\n<Callsign>\n<call>JA1XGI</call>\n"
+                                "<fname>Hiro</fname>\n</Callsign>\n<Session>\n<Key>abc";
   for (Case c : {Case{QrzFault::kHttpError, LookupResult::kServiceDown}, {QrzFault::kGarbage, LookupResult::kFailed},
                  {QrzFault::kRefuse, LookupResult::kServiceDown},
-                 {QrzFault::kNone, LookupResult::kFailed, cutShort}}) {
+                 {QrzFault::kNone, LookupResult::kFailed, cutShort},
+                 {QrzFault::kNone, LookupResult::kFailed, cutAfterStation}}) {
     Fault(c.fault);
     Can(c.canned);
     std::string error;
@@ -401,6 +405,28 @@ TEST_F(QrzTest, APortableCallIsKeptUnderTheCallAsDecoded) {
   EXPECT_EQ(cache.entry[1].call, "W7XYZ/P");
   EXPECT_EQ(cache.entry[1].name, "Sam Bridger");
   EXPECT_EQ(cache.entry[1].count, 2);
+}
+
+// Without a subscription a station that sent no grid is placed at its entity's centre; when it
+// next calls with a grid, its cached row moves there, without a new lookup.
+TEST_F(QrzTest, ACachedStationPlacedRoughlyMovesToTheGridItSends) {
+  glb_QRZAccountName = "N0FREE";
+  glb_QRZMagicWord = "vane-free";
+  LogIn();
+  LookupCache cache, sentGridFirst;
+  int32_t lookups = 0;
+  CallTable withoutGrid, withGrid;
+  withoutGrid.entry[++withoutGrid.count] = {"ZS6RJ", CallerKind::kCq, ""};
+  withGrid.entry[++withGrid.count] = {"ZS6RJ", CallerKind::kCq, "KG44"};
+  std::string error;
+  LookupWithCache(withoutGrid, cache, lookups, error, BuiltInCountries());
+  EXPECT_EQ(cache.entry[1].distance, " 8834");  // South Africa's centre
+  LookupWithCache(withGrid, cache, lookups, error, BuiltInCountries());
+  LookupWithCache(withGrid, sentGridFirst, lookups, error, BuiltInCountries());
+  EXPECT_EQ(lookups, 2);
+  EXPECT_EQ(cache.entry[1].distance, sentGridFirst.entry[1].distance);
+  EXPECT_NE(cache.entry[1].distance, " 8834");
+  EXPECT_FALSE(cache.entry[1].roughPosition);
 }
 
 // A failed lookup is shown for its period and asked again in the next; a dead service or a
