@@ -2,24 +2,31 @@
 #include "common/command_line.h"
 
 #include <cstdio>
+#include <vector>
 
 #include "platform/environment.h"
 
 bool EndsAtCommandLine(int argc, char** argv, const std::string& program, const std::string& usage,
-                       const std::string& terminalProblem, int& exitCode) {
+                       const std::string& terminalProblem, int& exitCode, std::string* rigName) {
   exitCode = 0;
-  std::string argument = argc > 1 ? argv[1] : "";
-  if (argc > 2 && (argument == "--help" || argument == "--version")) argument = argv[2];  // the one not understood
-  if (argc == 2 && argument == "--help") {
+  std::vector<std::string> arguments(argv + 1, argv + argc);
+  if (rigName && arguments.size() >= 2 && arguments[0] == "--rig" && !arguments[1].empty()) {
+    *rigName = arguments[1];
+    arguments.erase(arguments.begin(), arguments.begin() + 2);
+  }
+  std::string argument = arguments.empty() ? "" : arguments[0];
+  // The one not understood: what follows --help or --version, or --rig without its name.
+  if (arguments.size() > 1 && (argument == "--help" || argument == "--version")) argument = arguments[1];
+  if (arguments.size() == 1 && argument == "--help") {
     PrintText(stdout, usage);
     return true;
   }
-  if (argc == 2 && argument == "--version") {
+  if (arguments.size() == 1 && argument == "--version") {
     PrintText(stdout, program + " " + kVersion + "\n");
     return true;
   }
   exitCode = 2;
-  if (argc > 1) {
+  if (!arguments.empty()) {
     PrintText(stderr, program + ": unknown argument " + argument + "\n\n" + usage);
     return true;
   }

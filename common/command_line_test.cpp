@@ -10,19 +10,26 @@ TEST(CommandLine, HelpVersionOrNothingElse) {
     int exitCode;
     const char* printed;  // the start of what goes to standard output
     const char* said;  // the start of what goes to standard error
+    const char* rig = "";
   };
   const char* noTerminal = "no terminal";
   for (const Row& row : {Row{{}, "", false, 0, "", ""}, {{"--help"}, noTerminal, true, 0, "usage text", ""},
                          {{"--version"}, noTerminal, true, 0, "prog 2021.03.08\n", ""},
                          {{"-x"}, "", true, 2, "", "prog: unknown argument -x\n"},
                          {{"--help", "more"}, "", true, 2, "", "prog: unknown argument more\n"},
-                         {{}, noTerminal, true, 2, "", "prog: no terminal\n"}}) {
+                         {{}, noTerminal, true, 2, "", "prog: no terminal\n"},
+                         {{"--rig", "IC-7300"}, "", false, 0, "", "", "IC-7300"},  // a second radio's WSJT-X
+                         {{"--rig"}, "", true, 2, "", "prog: unknown argument --rig\n"},
+                         {{"--rig", "A", "-x"}, "", true, 2, "", "prog: unknown argument -x\n", "A"}}) {
     std::vector<char*> argv = {const_cast<char*>("prog")};
     for (const std::string& argument : row.arguments) argv.push_back(const_cast<char*>(argument.c_str()));
     int exitCode = -1;
     testing::internal::CaptureStdout();
     testing::internal::CaptureStderr();
-    bool ends = EndsAtCommandLine(static_cast<int>(argv.size()), argv.data(), "prog", "usage text\n", row.terminalProblem, exitCode);
+    std::string rig;
+    bool ends = EndsAtCommandLine(static_cast<int>(argv.size()), argv.data(), "prog", "usage text\n", row.terminalProblem,
+                                  exitCode, &rig);
+    EXPECT_EQ(rig, row.rig) << row.said;
     std::string out = testing::internal::GetCapturedStdout(), error = testing::internal::GetCapturedStderr();
     EXPECT_EQ(ends, row.ends);
     EXPECT_EQ(exitCode, row.exitCode);

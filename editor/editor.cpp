@@ -106,7 +106,9 @@ void ShowFailure(int row, const std::string& message) {
 std::string RefusalOf(const std::string& path, int readError) {
   if (readError != 0 && readError != kFileNotFound)
     return "Config.ini could not be read (" + TrimBlanks(ErrorReport(readError)) + "): not edited";
-  if (!CanReplaceFile(FinalPathOf(path))) return "Config.ini cannot be written by you here: not edited";
+  // A file its owner made read-only is said so after the form, as it always was.
+  std::string file = FinalPathOf(path);
+  if (!IsReadOnlyFile(file) && !CanReplaceFile(file)) return "Config.ini cannot be written by you here: not edited";
   return "";
 }
 

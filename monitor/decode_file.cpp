@@ -7,7 +7,6 @@
 #include "common/errors.h"
 #include "common/files.h"
 #include "common/text.h"
-#include "platform/console.h"
 #include "platform/environment.h"
 #include "platform/files.h"
 
@@ -15,13 +14,6 @@ namespace {
 
 constexpr char kCtrlZ = 26;
 const std::string kDecodeFileName = "ALL.TXT";
-
-void ReportOpenFailure(const std::string& allTxtPath, int errorNumber, std::string& errorText) {
-  errorText = ErrorReport(errorNumber);
-  ConsolePrintText(errorText + " " + allTxtPath);
-  ConsoleNewLine();
-  ConsolePressAnyKey();
-}
 
 // Where the bytes that end a field stand: LF is met on every line, so it is looked for line
 // by line; CR, comma, Ctrl-Z and NUL are rare, so each is looked for once across the whole
@@ -105,6 +97,9 @@ std::string FileNameOf(const std::string& path) {
 
 // What the status row says while there is no decode file to read.
 std::string WaitingNotice(const std::string& path, int errorNumber) {
+  // WSJT-X never run here, a wrong LOCALAPPDATA, or a second radio's name not given.
+  if (errorNumber == kPathNotFound)
+    return "Waiting for WSJT-X's folder " + FolderOf(path) + ": start WSJT-X once, or name its radio with --rig NAME";
   std::string notice = "Waiting for " + FileNameOf(path);
   std::string kind = OddFileKindOf(path);
   if (!kind.empty()) return notice + ": it is " + kind + ", not a file";
@@ -190,12 +185,8 @@ void FollowDecodeFile(const std::string& allTxtPath, int64_t& allTxtPosition, De
   std::string path = current ? JoinPath(folder, current->name) : allTxtPath;
   TextFile file;
   if (!OpenForReading(file, path, FileShare::kReadWrite)) {
-    bool everThere = track.mark.identity.known || track.waiting;
-    if (file.error == kPathNotFound && !everThere) {  // no WSJT-X folder: a wrong folder
-      ReportOpenFailure(path, file.error, errorText);
-      return;
-    }
-    // Erased (WSJT-X makes it anew with its next decode) or not made yet on a new install.
+    // Erased (WSJT-X makes it anew with its next decode), not made yet on a new install, or
+    // no WSJT-X folder yet.
     ReadRestOfHeldFile(track, allTxtPosition, take);
     track = DecodeFileTrack{};
     track.waiting = true;

@@ -29,8 +29,8 @@ bool IsDecodeFileName(const std::string& name);
 // Hands take the lines appended since allTxtPosition to the file WSJT-X writes now (the last
 // lines of a file it left come first). The file followed keeps its place under a new name; a
 // file that was there at the last look is read from where it ended then; only a file never
-// seen before is read from its start. When the folder is missing at the first look, reports it,
-// waits for a key and sets errorText; while there is no decode file, track.waiting is set.
+// seen before is read from its start. While there is no decode file (nor WSJT-X's folder),
+// track.waiting is set and track.notice says what is waited for. errorText is always emptied.
 void FollowDecodeFile(const std::string& allTxtPath, int64_t& allTxtPosition, DecodeFileTrack& track,
                       std::string& errorText, const std::function<void(const PollLines&)>& take);
 // Notes where the decode files end now, so that only lines appended later are shown.

@@ -410,11 +410,19 @@ TEST_F(DecodesTest, ACtrlZDoesNotStopTheReading) {
   EXPECT_EQ(poll.Call(1), "CC1CC");
 }
 
-TEST_F(DecodesTest, AMissingFolderIsReportedUntilAKey) {
+// WSJT-X never run here: its folder is waited for, and what it writes there once it runs is read.
+TEST_F(DecodesTest, AMissingFolderIsWaitedForAndReadWhenItAppears) {
   Poll poll;
-  poll.Run("nofolder/ALL.TXT");
-  EXPECT_EQ(poll.error, " 76 Path not found");
-  EXPECT_EQ(ScreenRowText(1).substr(0, 36), " 76 Path not found nofolder/ALL.TXT ");
-  EXPECT_EQ(ScreenRowText(2).substr(0, 25), "Press Any Key to Continue");
-  EXPECT_EQ(TheConsole().keyWaits, 1);
+  NoteDecodeFileEnd("WSJT-X/ALL.TXT", poll.position, poll.track);
+  poll.Run("WSJT-X/ALL.TXT");
+  EXPECT_EQ(poll.error, "");
+  EXPECT_TRUE(poll.track.waiting);
+  EXPECT_EQ(poll.track.notice, "Waiting for WSJT-X's folder WSJT-X: start WSJT-X once, or name its radio with --rig NAME");
+  EXPECT_EQ(TheConsole().keyWaits, 0);
+  std::filesystem::create_directory("WSJT-X");
+  WriteFile("WSJT-X/ALL.TXT", Decode("CQ W1ABC FN42") + "\n");
+  poll.Run("WSJT-X/ALL.TXT");
+  ASSERT_EQ(poll.calls.count, 1);
+  EXPECT_EQ(poll.Call(1), "W1ABC");
+  EXPECT_FALSE(poll.track.waiting);
 }

@@ -9,3 +9,4 @@ std::string glb_QRZLogBookKey;
 std::string glb_MyGrid;
 std::string glb_TempFileName;
 std::string glb_QRZSessionKey;
+std::string glb_RigName;

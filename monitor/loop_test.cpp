@@ -150,15 +150,11 @@ TEST_F(MonitorTest, NoConfirmedEntitiesSwitchTheDxAlertOff) {
   EXPECT_EQ(state.stationAlertEnabled, 1);
 }
 
-TEST_F(MonitorTest, AWrongPasswordOrAMissingWsjtxLogEndsTheStart) {
+TEST_F(MonitorTest, AWrongPasswordEndsTheStart) {
   WriteFile("Config.ini", " 0 \r\n 0 \r\nN0VANE\r\nwrong\r\n");
   EXPECT_FALSE(Start());
   EXPECT_EQ(state.errorText, "Username/password incorrect");
-  WriteConfig("EN34", "1");
-  SetEnvironmentValue("LOCALAPPDATA", folder.File("nowhere"));  // a wrong folder
-  EXPECT_FALSE(Start());
-  EXPECT_EQ(state.errorText, " 76 Path not foundREADWSJT");
-  // The refused session paused 1,000 seconds before the second start.
+  // The refused session paused 1,000 seconds.
   EXPECT_EQ(Terminate(), "Program terminated at 03-08-2021 12:51:38");
   EXPECT_EQ(ScreenRowText(1).substr(0, 41), "Program terminated at 03-08-2021 12:51:38");
 }
@@ -362,16 +358,15 @@ TEST_F(MonitorTest, ADecodeFileErasedWhileMonitoringIsWaitedFor) {
   EXPECT_EQ(ScreenRowText(43), std::string(kScreenColumns, ' '));
 }
 
-TEST_F(MonitorTest, AMissingDecodeFolderEndsTheRun) {
-  RemoveFile("WSJT-X/ALL.TXT");
+TEST_F(MonitorTest, AMissingWsjtxFolderIsWaitedFor) {
+  std::filesystem::remove_all("WSJT-X");
   ASSERT_TRUE(Start());
-  state.allTxtPath = JoinPath(folder.File("nowhere"), "ALL.TXT");  // a wrong folder: never there
-  TheConsole().typedAhead = {"x"};  // typed while monitoring: must not dismiss the message
-  bool waitedForANewKey = false;
-  TheConsole().onKeyWait = [&] { waitedForANewKey = true; };
-  EXPECT_FALSE(PollPeriod(state));
-  EXPECT_TRUE(waitedForANewKey);
-  EXPECT_NE(TheConsole().transcript.find(" 76 Path not found " + state.allTxtPath + "\nPress Any Key to Continue\n"),
-            std::string::npos);
-  EXPECT_EQ(Terminate(), "Program terminated at 03-08-2021 12:35:00");
+  EXPECT_NE(TheConsole().transcript.find("No WSJT-X folder " + folder.File("WSJT-X") + " yet"), std::string::npos);
+  ASSERT_TRUE(PollPeriod(state));
+  EXPECT_EQ(ScreenRowText(43).substr(1, 40), "Waiting for WSJT-X's folder " + folder.File("WSJT-X").substr(0, 12));
+  std::filesystem::create_directory("WSJT-X");
+  WriteFile("WSJT-X/ALL.TXT", Decode("CQ PY2XB GG66"));
+  ASSERT_TRUE(PollPeriod(state));
+  EXPECT_EQ(ScreenRowText(3).substr(2, 5), "PY2XB");
+  EXPECT_EQ(TheConsole().keyWaits, 1);  // the logbook question only
 }

@@ -2,9 +2,12 @@
 #include <string>
 
 #include "common/command_line.h"
+#include "common/config.h"
+#include "monitor/globals.h"
 #include "monitor/startup.h"
 #include "platform/console.h"
 #include "platform/environment.h"
+#include "platform/files.h"
 
 namespace {
 
@@ -12,9 +15,11 @@ std::string Usage() {
   return "dxvane: follows WSJT-X's decodes every 15-second FT8 period and shows the stations calling CQ\n"
          "and the stations calling you, looked up at QRZ, in a coloured 140x43 table.\n"
          "\n"
-         "Usage: dxvane [--help | --version]\n"
+         "Usage: dxvane [--rig NAME] | --help | --version\n"
          "\n"
          "Run it from the folder that holds Config.ini (made with vaneedit), in a terminal of 140x43.\n"
+         "--rig NAME follows the WSJT-X started with --rig-name=NAME for a second radio: its files are\n"
+         "  in the folder \"WSJT-X - NAME\" beside WSJT-X's own.\n"
          "Files:\n"
          "  Config.ini, <CALL>.adi.txt (your QRZ logbook copy), DXAlert.wav, StationAlert.wav:\n"
          "      the current folder\n"
@@ -31,7 +36,13 @@ std::string Usage() {
 
 int main(int argc, char** argv) {
   int exitCode = 0;
-  if (EndsAtCommandLine(argc, argv, "dxvane", Usage(), ConsoleProblem(), exitCode)) return exitCode;
+  if (EndsAtCommandLine(argc, argv, "dxvane", Usage(), ConsoleProblem(), exitCode, &glb_RigName)) return exitCode;
+  // Started from the wrong folder, or before vaneedit was ever run: nothing to log in with.
+  if (!FileExists(kConfigFileName)) {
+    PrintText(stdout, "No Config.ini in " + CurrentFolder() +
+                          ": make one there with vaneedit, or start dxvane in the folder that holds it\n");
+    return 2;
+  }
   ConsoleOpen();
   return RunMonitor();
 }

@@ -23,6 +23,8 @@ void SetEnvironmentValue(const std::string& name, const std::string& value);
 std::string TempFolder();
 // Where TempFolder would put the replies, worked out without making anything (for --help).
 std::string TempFolderName();
+// The current working folder, UTF-8.
+std::string CurrentFolder();
 // LOCALAPPDATA; on POSIX falling back to XDG_DATA_HOME, then the user's data folder
 // (where WSJT-X keeps its folder there).
 std::string LocalAppDataFolder();

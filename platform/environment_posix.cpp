@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <cstring>
 
 std::string EnvironmentValue(const std::string& name) {
   const char* value = std::getenv(name.c_str());
@@ -50,6 +51,13 @@ std::string TempFolder() {
   if (!mkdtemp(fresh.data())) return folder;
   MarkFreshFolder(fresh, "QRZ_Data.tmp");
   return fresh;
+}
+
+std::string CurrentFolder() {
+  std::string folder(4096, '\0');
+  if (!getcwd(folder.data(), folder.size())) return ".";
+  folder.resize(std::strlen(folder.c_str()));
+  return folder;
 }
 
 std::string LocalAppDataFolder() {

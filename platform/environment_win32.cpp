@@ -26,6 +26,12 @@ void SetEnvironmentValue(const std::string& name, const std::string& value) {
 
 std::string TempFolderName() { return TempFolder(); }
 
+std::string CurrentFolder() {
+  std::wstring folder(32768, L'\0');
+  DWORD length = GetCurrentDirectoryW(static_cast<DWORD>(folder.size()), folder.data());
+  return length > 0 && length < folder.size() ? Utf8FromWide(folder.substr(0, length)) : ".";
+}
+
 std::string TempFolder() {
   std::string value = EnvironmentValue("TEMP");
   if (!value.empty()) return value;

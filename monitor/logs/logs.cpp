@@ -76,7 +76,14 @@ void ScanQrzCopy(TextFile& file, WorkedList* worked, ConfirmedList* confirmed) {
 void LoadQrzCopy(WorkedList& workedList, ConfirmedList* confirmedList, std::string& errorText) {
   errorText.clear();
   TextFile file;
-  OpenForReading(file, LogBookCopyName(), FileShare::kReadWrite);
+  // A first run has no copy yet: the run goes on with what WSJT-X's log gives.
+  if (!OpenForReading(file, LogBookCopyName(), FileShare::kReadWrite) && file.error == kFileNotFound) {
+    workedList = WorkedList{};
+    ConsolePrintText("No QRZ logbook copy yet (" + LogBookCopyName() +
+                     "): answer Y at the start to download one; WSJT-X's log gives the worked list meanwhile");
+    ConsoleNewLine();
+    return;
+  }
   std::string line;
   // A missing copy fails here too, as a read from a file that is not open (52).
   if (!ReadLine(file, line)) {
@@ -94,7 +101,10 @@ void LoadQrzCopy(WorkedList& workedList, ConfirmedList* confirmedList, std::stri
 
 std::string LogBookCopyName() { return glb_QRZAccountName + ".adi.txt"; }
 
-std::string WsjtxFolder() { return JoinPath(LocalAppDataFolder(), "WSJT-X"); }
+std::string WsjtxFolder() {
+  // WSJT-X started with --rig-name=NAME keeps its files beside its own folder.
+  return JoinPath(LocalAppDataFolder(), glb_RigName.empty() ? std::string("WSJT-X") : "WSJT-X - " + glb_RigName);
+}
 
 std::string WsjtxLogPath() { return FindFileIgnoringCase(WsjtxFolder(), "WSJTX_log.adi"); }
 
@@ -104,6 +114,10 @@ void MergeWsjtxWorked(WorkedList& workedList, std::string& errorText, WsjtxLogTr
   // WSJT-X makes its log when the first contact is logged: a new install has none yet.
   if (errorNumber == kFileNotFound) {
     ConsolePrintText("WSJT-X has logged no contact yet (no " + WsjtxLogPath() + "): it is read when it appears");
+    ConsoleNewLine();
+  } else if (errorNumber == kPathNotFound) {  // WSJT-X never run here, or another radio's folder
+    ConsolePrintText("No WSJT-X folder " + WsjtxFolder() + " yet: start WSJT-X once, or name its radio with --rig NAME;"
+                     " its files are read when they appear");
     ConsoleNewLine();
   } else if (errorNumber != 0) {
     errorText = ErrorReport(errorNumber) + "READWSJT";

@@ -13,7 +13,8 @@ void MergeWsjtxWorked(WorkedList& workedList, std::string& errorText, WsjtxLogTr
 // log is missing or unreadable, and the loop goes on. A log that only grew since the last read
 // is read from where that read ended; any other (shorter, rewritten, replaced) is read whole.
 void ReloadWsjtxWorked(WorkedList& workedList, std::string& errorText, WsjtxLogTrack& track);
-// Starts the list afresh from the FT8 and JT65 contacts of the local logbook copy.
+// Starts the list afresh from the FT8 and JT65 contacts of the local logbook copy. A copy not
+// made yet is said on a line and leaves the list empty; any other failure is shown until a key.
 void LoadQrzWorked(WorkedList& workedList, std::string& errorText);
 // The DXCC entities of every confirmed contact in the local logbook copy; reports nothing.
 void LoadConfirmedDX(ConfirmedList& confirmedList, std::string& errorText);
@@ -22,7 +23,8 @@ void LoadConfirmedDX(ConfirmedList& confirmedList, std::string& errorText);
 void LoadQrzLists(WorkedList& workedList, ConfirmedList& confirmedList, std::string& errorText);
 // The local logbook copy: the account name followed by ".adi.txt", in the current folder.
 std::string LogBookCopyName();
-// WSJT-X's folder, where its decode file, its log and a downloaded cty.dat are.
+// WSJT-X's folder, where its decode file, its log and a downloaded cty.dat are: "WSJT-X", or
+// "WSJT-X - NAME" for the instance of a second radio (glb_RigName).
 std::string WsjtxFolder();
 // WSJT-X's contact log, whatever the case of its name on disk.
 std::string WsjtxLogPath();

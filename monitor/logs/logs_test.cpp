@@ -257,10 +257,23 @@ TEST_F(LogsTest, AMissingWsjtxLogIsSaidAndReadWhenItAppears) {
   WriteWsjtxLog(Record("BB2B"), "wsjtx_log.adi");
   ReloadWsjtxWorked(worked, error, track);
   EXPECT_EQ(worked.calls, (Calls{"AA1A", "BB2B"}));
-  SetEnvironmentValue("LOCALAPPDATA", folder.File("nowhere"));
+}
+
+// No WSJT-X folder yet (never run here, or a second radio's name not given): said on a line,
+// and its log is read once it appears; --rig NAME follows the folder of that radio's WSJT-X.
+TEST_F(LogsTest, AMissingWsjtxFolderIsSaidAndARigNameFollowsItsOwn) {
+  glb_RigName = "IC-7300";
   MergeWsjtxWorked(worked, error, track);
-  EXPECT_EQ(error, " 76 Path not foundREADWSJT");
-  EXPECT_EQ(TheConsole().keyWaits, 1);
+  EXPECT_EQ(error, "");
+  std::string said = "No WSJT-X folder " + folder.path + "/WSJT-X - IC-7300 yet: start WSJT-X";
+  EXPECT_EQ(ScreenRowText(1).substr(0, said.size()), said);
+  EXPECT_EQ(TheConsole().keyWaits, 0);
+  WriteWsjtxLog(Record("BB2B"));  // the default radio's log is not this one's
+  std::filesystem::create_directory("WSJT-X - IC-7300");
+  WriteFile("WSJT-X - IC-7300/wsjtx_log.adi", "ADIF Export\n<EOH>\n" + Record("CC3C"));
+  ReloadWsjtxWorked(worked, error, track);
+  EXPECT_EQ(worked.calls, Calls{"CC3C"});
+  glb_RigName.clear();
 }
 
 TEST_F(LogsTest, QrzCopyGivesFt8AndJt65ContactsAndConfirmedEntities) {
@@ -288,11 +301,17 @@ TEST_F(LogsTest, QrzCopyGivesFt8AndJt65ContactsAndConfirmedEntities) {
   }
 }
 
-TEST_F(LogsTest, AMissingOrEmptyQrzCopyIsShownAndKeepsTheList) {
+// A first run has no copy: one line says how to get one, and the run goes on without a key.
+// An empty copy is a fault: shown until a key, the list kept.
+TEST_F(LogsTest, AMissingQrzCopyIsSaidAndAnEmptyOneShown) {
   AddWorked(worked, "AA1A");
   LoadQrzWorked(worked, error);
-  EXPECT_EQ(error, " 52 Error in ReadingADILog");
-  EXPECT_EQ(ScreenRowText(2).substr(0, 25), "Press Any Key to Continue");
+  EXPECT_EQ(error, "");
+  EXPECT_EQ(ScreenRowText(1).substr(0, 84),
+            "No QRZ logbook copy yet (K1XYZ.adi.txt): answer Y at the start to download one; WSJT");
+  EXPECT_EQ(TheConsole().keyWaits, 0);
+  EXPECT_TRUE(worked.calls.empty());
+  AddWorked(worked, "AA1A");
   WriteFile("K1XYZ.adi.txt", "");
   LoadQrzWorked(worked, error);
   EXPECT_EQ(error, " 62 Error in ReadingADILog");
