@@ -13,6 +13,7 @@
 #include "monitor/rows.h"
 #include "platform/clock.h"
 #include "platform/console.h"
+#include "platform/environment.h"
 #include "platform/files.h"
 #include "platform/sound.h"
 
@@ -52,6 +53,19 @@ void DrawProgress(int progress) {
   ConsoleLocate(kStatusRow, kCounterColumn);
   ConsoleSetColour(kBlack, kWhite);
   ConsolePrint(Right(" " + std::to_string(progress), 2) + "/15");
+}
+
+// An alert sound: the operator's own in the current folder, else the one installed with the
+// program (beside it, as in the Windows zip and a build, or in the package's share/dxvane).
+std::string SoundFileFor(const std::string& name) {
+  if (FileExists(name)) return name;
+  std::string programFolder = ProgramFolder();
+  if (programFolder.empty()) return "";
+  for (const std::string& folder : {programFolder, JoinPath(JoinPath(JoinPath(programFolder, ".."), "share"), "dxvane")}) {
+    std::string path = JoinPath(folder, name);
+    if (FileExists(path)) return path;
+  }
+  return "";
 }
 
 // The colours of a row by its status code, a later test overriding an earlier one.
@@ -94,8 +108,10 @@ void DrawRows(MonitorState& state) {
   // A later sound cuts off one still playing: a station calling the operator, drawn on top of
   // the period's rows, sounds after the DX below it so that it is heard.
   std::stable_partition(sounds.begin(), sounds.end(), [](const char* sound) { return sound != kStationAlertSound; });
-  for (const char* sound : sounds)
-    if (FileExists(sound)) PlaySoundFile(sound);
+  for (const char* sound : sounds) {
+    std::string path = SoundFileFor(sound);
+    if (!path.empty()) PlaySoundFile(path);
+  }
 }
 
 void PrintAt(int row, int column, const std::string& text) {

@@ -8,6 +8,7 @@
 #include "common/text.h"
 #include "monitor/globals.h"
 #include "monitor/startup.h"
+#include "platform/environment.h"
 #include "platform/files.h"
 #include "platform/keys.h"
 #include "platform/virtual.h"
@@ -260,6 +261,20 @@ TEST_F(MonitorTest, ABusyPeriodStillSoundsForTheStationCallingTheOperator) {
     EXPECT_EQ(state.newRowsEnd, 37) << cqs;
     EXPECT_EQ(PlayedSounds(), std::vector<std::string>{"StationAlert.wav"}) << cqs;
   }
+}
+
+// Sounds not copied into the folder: the ones installed with the program are played.
+TEST_F(MonitorTest, TheInstalledSoundsPlayWhenTheFolderHasNone) {
+  RemoveFile("DXAlert.wav");
+  RemoveFile("StationAlert.wav");
+  ASSERT_TRUE(Start());
+  AppendDecodes(Decode("CQ W1AW FN31"));
+  ASSERT_TRUE(PollPeriod(state));
+  AppendDecodes(Decode("CQ PY2XB GG66") + Decode("N0VANE ZS6RJ KG44"));
+  ASSERT_TRUE(PollPeriod(state));
+  // The build puts them beside the programs, as the Windows zip does.
+  EXPECT_EQ(PlayedSounds(), (std::vector<std::string>{JoinPath(ProgramFolder(), "DXAlert.wav"),
+                                                      JoinPath(ProgramFolder(), "StationAlert.wav")}));
 }
 
 TEST_F(MonitorTest, AlertsSwitchedOffLeaveTheRowsColouredButSilent) {

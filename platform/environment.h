@@ -25,6 +25,9 @@ std::string TempFolder();
 std::string TempFolderName();
 // The current working folder, UTF-8.
 std::string CurrentFolder();
+// The folder the running program was started from (where the Windows zip keeps the sounds);
+// empty when the platform does not say.
+std::string ProgramFolder();
 // LOCALAPPDATA; on POSIX falling back to XDG_DATA_HOME, then the user's data folder
 // (where WSJT-X keeps its folder there).
 std::string LocalAppDataFolder();

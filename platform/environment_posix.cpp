@@ -4,6 +4,9 @@
 #include "platform/files.h"
 
 #include <sys/stat.h>
+#ifdef __APPLE__
+#include <mach-o/dyld.h>
+#endif
 #include <unistd.h>
 
 #include <cstdlib>
@@ -58,6 +61,21 @@ std::string CurrentFolder() {
   if (!getcwd(folder.data(), folder.size())) return ".";
   folder.resize(std::strlen(folder.c_str()));
   return folder;
+}
+
+std::string ProgramFolder() {
+  std::string path(4096, '\0');
+#ifdef __APPLE__
+  uint32_t size = static_cast<uint32_t>(path.size());
+  if (_NSGetExecutablePath(path.data(), &size) != 0) return "";
+  path.resize(std::strlen(path.c_str()));
+#else
+  ssize_t length = readlink("/proc/self/exe", path.data(), path.size() - 1);
+  if (length <= 0) return "";
+  path.resize(static_cast<size_t>(length));
+#endif
+  size_t separator = path.find_last_of('/');
+  return separator == std::string::npos ? "" : path.substr(0, separator);
 }
 
 std::string LocalAppDataFolder() {

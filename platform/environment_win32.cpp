@@ -26,6 +26,15 @@ void SetEnvironmentValue(const std::string& name, const std::string& value) {
 
 std::string TempFolderName() { return TempFolder(); }
 
+std::string ProgramFolder() {
+  std::wstring path(32768, L'\0');
+  DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+  if (length == 0 || length >= path.size()) return "";
+  path.resize(length);
+  size_t separator = path.find_last_of(L"\\/");
+  return separator == std::wstring::npos ? "" : Utf8FromWide(path.substr(0, separator));
+}
+
 std::string CurrentFolder() {
   std::wstring folder(32768, L'\0');
   DWORD length = GetCurrentDirectoryW(static_cast<DWORD>(folder.size()), folder.data());
