@@ -78,7 +78,6 @@ RowLook LookOf(const std::string& row, bool isNew, const MonitorState& state) {
   if (code == kUnconfirmedDx) look = {kYellow, kRed, isNew && state.dxAlertEnabled > 0 ? kDxAlertSound : nullptr};
   if (code == kCallingMe) look = {kBlack, kLightRed, isNew && state.stationAlertEnabled > 0 ? kStationAlertSound : nullptr};
   if (Contains(row, "Not Found")) look = {kBlack, kLightGrey, look.sound};
-  if (code == kLookupFailed) look = {kBlack, kLightGrey};
   return look;
 }
 

@@ -30,11 +30,14 @@ void PushRow(ScreenRows& screenRows, const std::string& row) {
 }
 
 void AppendCityAndCountry(std::string& row, const CacheEntry& station) {
-  if (station.name == kNotFoundName || station.name == kLookupFailedName) {
+  if (station.name == kNotFoundName) {
     row.append(50, ' ');
     return;
   }
-  AppendFittedCharacters(row, station.city + "/" + station.country, 48);
+  // A failed lookup knows no city: the country its prefix names.
+  AppendFittedCharacters(row, station.city.empty() && station.name == kLookupFailedName ? station.country
+                                                                                          : station.city + "/" + station.country,
+                         48);
   row.append(2, ' ');
 }
 
@@ -57,7 +60,6 @@ std::string StatusCode(const CacheEntry& station, CallerKind kind, const Confirm
                        const WorkedList& workedList) {
   // A station calling the operator matters whatever QRZ says of it.
   if (kind == CallerKind::kCallingMe) return kCallingMe;
-  if (station.name == kLookupFailedName) return kLookupFailed;
   std::string code;
   double dxcc = TextToNumber(station.dxcc);
   // An entity that neither QRZ nor the country file knows is no DX to alert for.

@@ -15,7 +15,6 @@ inline constexpr const char* kHomeOrNotFound = "02";
 inline constexpr const char* kConfirmedDx = "03";
 inline constexpr const char* kUnconfirmedDx = "04";
 inline constexpr const char* kCallingMe = "98";
-inline constexpr const char* kLookupFailed = "97";  // a CQ caller's failed lookup: grey, never an alert
 
 // Puts a row per caller of callTable on top of screenRows, then a separator naming the
 // time stamp and band. An empty lastDecodeStamp becomes 13 blanks.

@@ -31,14 +31,6 @@ bool CountFailedAgain(LookupCache& lookupCache, const std::string& call) {
   return false;
 }
 
-void AddFailed(LookupCache& lookupCache, const std::string& call) {
-  CacheEntry entry;
-  entry.call = call;
-  entry.name = kLookupFailedName;
-  entry.count = 1;
-  lookupCache.failed.push_back(entry);
-}
-
 void SetPosition(CacheEntry& entry, double latitude, double longitude) {
   double distance = 0, bearing = 0;
   BearingAndDistance(glb_MyLatitude, glb_MyLongitude, latitude, longitude, distance, bearing);
@@ -93,6 +85,15 @@ DownloadLimits LimitsWithin(int budgetSeconds, Clock::time_point start) {
   return limits;
 }
 
+// A caller whose lookup failed or was not made is shown as a record without a subscription
+// would be: the entity from its prefix, the position from its grid or the entity's centre; it
+// is not kept, so it is asked again when it next calls.
+void AddFailed(LookupCache& lookupCache, const CallEntry& caller, const CountryTable& countries) {
+  CacheEntry entry = EntryFromRecord(caller, StationRecord{}, countries);
+  entry.name = kLookupFailedName;
+  lookupCache.failed.push_back(entry);
+}
+
 // Renews the session at most once a period: an error a new key does not cure ends it.
 LookupResult Ask(std::string& call, StationRecord& record, std::string& errorText, bool& renewed,
                  const DownloadLimits& limits) {
@@ -121,7 +122,7 @@ void LookupWithCache(const CallTable& callTable, LookupCache& lookupCache, int32
     DownloadLimits limits = LimitsWithin(budgetSeconds, start);
     // One time-out a period at most, never one per caller; and none past the period's end.
     if (serviceDown || limits.totalSeconds == 0) {
-      AddFailed(lookupCache, caller.call);
+      AddFailed(lookupCache, caller, countries);
       if (caller.kind == CallerKind::kCq) ++lookupCache.skippedCqs;
       continue;
     }
@@ -136,7 +137,7 @@ void LookupWithCache(const CallTable& callTable, LookupCache& lookupCache, int32
       lookupCache.serviceError = errorText;
     }
     if (result != LookupResult::kStation && result != LookupResult::kNotFound) {
-      AddFailed(lookupCache, caller.call);
+      AddFailed(lookupCache, caller, countries);
       continue;
     }
     lookupCache.serviceError.clear();
