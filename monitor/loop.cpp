@@ -9,7 +9,9 @@
 #include "monitor/clock.h"
 #include "monitor/decodes.h"
 #include "monitor/logs/logs.h"
+#include "monitor/globals.h"
 #include "monitor/qrz/cache.h"
+#include "monitor/qrz/session.h"
 #include "monitor/rows.h"
 #include "platform/clock.h"
 #include "platform/console.h"
@@ -27,6 +29,7 @@ constexpr char kShadeBlock = static_cast<char>(177);
 // The lookups of a period end this long before the next boundary, so that its table is drawn
 // in time; a caller left over is looked up when it calls again.
 constexpr int kLookupMarginSeconds = 3;
+constexpr int kSessionRetrySeconds = 60;
 const char* const kDxAlertSound = "DXAlert.wav";
 const char* const kStationAlertSound = "StationAlert.wav";
 const char* kHeader =
@@ -118,12 +121,12 @@ void PrintAt(int row, int column, const std::string& text) {
   ConsolePrint(text);
 }
 
-std::string RunTimeText(const MonitorState& state) {
-  // The counts wrap in 2048; their difference stays right.
-  int32_t elapsed =
-      static_cast<int32_t>(static_cast<uint32_t>(SecondsNow()) - static_cast<uint32_t>(state.startSeconds));
-  return SecondsToClockText(elapsed);
+// The counts wrap in 2048; their difference stays right.
+int32_t SecondsSince(int32_t seconds) {
+  return static_cast<int32_t>(static_cast<uint32_t>(SecondsNow()) - static_cast<uint32_t>(seconds));
 }
+
+std::string RunTimeText(const MonitorState& state) { return SecondsToClockText(SecondsSince(state.startSeconds)); }
 
 std::string FiveMinuteAverage(MonitorState& state) {
   for (int i = kRateHistorySize; i > 1; --i) state.cqRateHistory[i] = state.cqRateHistory[i - 1];
@@ -139,7 +142,10 @@ std::string FiveMinuteAverage(MonitorState& state) {
 void DrawNotices(const MonitorState& state) {
   std::string notices;
   // WSJT-X erases ALL.TXT from its menu and makes it anew with its next decode.
-  for (const std::string& notice : {state.allTxtTrack.waiting ? state.allTxtTrack.notice : std::string(),
+  std::string unreachable = state.sessionFailure.empty()
+                                ? std::string()
+                                : "QRZ cannot be reached: " + state.sessionFailure + " (asked again every minute)";
+  for (const std::string& notice : {state.allTxtTrack.waiting ? state.allTxtTrack.notice : std::string(), unreachable,
                                     state.cache.serviceError.empty() ? std::string() : "QRZ: " + state.cache.serviceError,
                                     state.logBookFailure, state.sessionMessage}) {
     if (notice.empty()) continue;
@@ -173,6 +179,17 @@ void DrawLegend() {
   DrawLegendCell(42, 82, kBlack, kLightGrey, "Call Not found  ");
   DrawLegendCell(42, 100, kBlack, kLightRed, "Station Calling Me");
   ConsoleSetColour(kBlack, kWhite);
+}
+
+// While QRZ cannot be reached, a session is asked for once a minute; lookups resume when it opens.
+void RetrySessionWhenDue(MonitorState& state) {
+  if (!state.sessionFailure.empty() && SecondsSince(state.sessionAskedSeconds) >= kSessionRetrySeconds) {
+    state.sessionAskedSeconds = SecondsNow();
+    std::string failure;
+    if (RetrySessionKey(glb_QRZSessionKey, failure, state.sessionMessage) == SessionResult::kOpened) failure.clear();
+    state.sessionFailure = failure;
+  }
+  state.cache.noSession = !state.sessionFailure.empty();
 }
 
 void RefreshWorkedList(MonitorState& state) {
@@ -224,6 +241,7 @@ bool PollPeriod(MonitorState& state) {
   if (!state.errorText.empty()) return false;
   if (state.dialFrequency != previousFrequency) state.rows = ScreenRows{};
 
+  RetrySessionWhenDue(state);
   LookupWithCache(state.callers, state.cache, state.qrzLookups, state.errorText, CountriesToUse(state.newerCountries),
                   LookupSecondsLeft());
   RenderRows(state.callers, state.rows, state.cache, state.confirmed, state.worked, state.lastDecodeStamp,

@@ -151,6 +151,33 @@ TEST_F(MonitorTest, NoConfirmedEntitiesSwitchTheDxAlertOff) {
   EXPECT_EQ(state.stationAlertEnabled, 1);
 }
 
+// QRZ out of reach at start-up: no error box, the monitor goes on with rows from the calls'
+// prefixes, asks for a session once a minute, and looks stations up again once one opens.
+TEST_F(MonitorTest, QrzOutOfReachAtStartIsRiddenOut) {
+  int port = service.port;
+  StopQrzDouble(service);
+  ASSERT_TRUE(Start());
+  EXPECT_NE(TheConsole().transcript.find("QRZ cannot be reached ("), std::string::npos);
+  EXPECT_EQ(TheConsole().keyWaits, 1);  // the logbook question only: no box, no pause
+  AppendDecodes(Decode("CQ W1AW FN31"));
+  ASSERT_TRUE(PollPeriod(state));  // 12:35:00
+  AppendDecodes(Decode("CQ DL5NAM JO43"));
+  ASSERT_TRUE(PollPeriod(state));
+  EXPECT_EQ(Cells(3, 3, "DL5NAM     QRZ lookup failed", kYellow, kRed), "");
+  EXPECT_EQ(ScreenRowText(43).substr(1, 23), "QRZ cannot be reached: ");
+  service.~QrzDouble();  // back on the same address
+  new (&service) QrzDouble();
+  ASSERT_TRUE(StartQrzDouble(service, DemoDataOptions(), port));
+  for (int pass = 0; pass < 2; ++pass) ASSERT_TRUE(PollPeriod(state));  // 12:35:30, 12:35:45: within the minute
+  EXPECT_TRUE(service.requests.empty());
+  AppendDecodes(Decode("CQ DL5NAM JO43"));
+  ASSERT_TRUE(PollPeriod(state));  // 12:36:00, a minute on
+  EXPECT_EQ(Cells(3, 3, "DL5NAM     Jens Hoffmann", kYellow, kRed), "");
+  EXPECT_EQ(ScreenRowText(43), std::string(kScreenColumns, ' '));
+  ASSERT_EQ(service.requests.size(), 2u);
+  EXPECT_EQ(service.requests[0].rfind("/xml/current/?username=N0VANE", 0), 0u);
+}
+
 TEST_F(MonitorTest, AWrongPasswordEndsTheStart) {
   WriteFile("Config.ini", " 0 \r\n 0 \r\nN0VANE\r\nwrong\r\n");
   EXPECT_FALSE(Start());

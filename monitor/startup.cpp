@@ -80,6 +80,29 @@ bool ClaimTempFile(std::string& errorText) {
   return false;
 }
 
+// A refusal by the service (a wrong password) ends the start; QRZ out of reach does not: the
+// monitor goes on, with rows from the calls' prefixes, and asks again every minute.
+bool OpenSession(MonitorState& state) {
+  SessionResult result = OpenSessionKey(glb_QRZSessionKey, state.errorText, state.sessionMessage);
+  state.sessionAskedSeconds = SecondsNow();
+  if (result == SessionResult::kRefused) state.sessionRefusal = state.errorText;
+  if (result != SessionResult::kUnreachable) return result == SessionResult::kOpened;
+  state.sessionFailure = state.errorText;
+  state.errorText.clear();
+  SayLine("QRZ cannot be reached (" + state.sessionFailure + "): the monitor goes on and asks again every minute");
+  return true;
+}
+
+// What the operator should check after the service refused the session, said where it stays
+// readable once the program has ended.
+void SayRefusal(const std::string& refusal) {
+  if (refusal.empty()) return;
+  std::printf("QRZ refused the session: %s\n"
+              "Check the QRZ account name and password in Config.ini (run vaneedit), and that the account has\n"
+              "XML access (www.qrz.com/page/xml_data.html).\n",
+              refusal.c_str());
+}
+
 }  // namespace
 
 bool BuildStartUpLists(MonitorState& state) {
@@ -122,8 +145,7 @@ bool StartUp(MonitorState& state) {
   state.logBookFailure = LogBookFailureNotice(logBookFailure);
   SayLine(state.logBookFailure);
   ConsolePrintLine("One moment please, establishing QRZ Connection......");
-  GetSessionKey(glb_QRZSessionKey, state.errorText, state.sessionMessage);
-  if (!state.errorText.empty()) return false;
+  if (!OpenSession(state)) return false;
   SayLine(state.sessionMessage);
   std::string countryNotice;
   state.newerCountries = NewerCountries(WsjtxFolder(), countryNotice);
@@ -152,6 +174,7 @@ int RunMonitor() {
   std::string line = Terminate();
   ConsoleClose();
   RemoveFreshFolder();
+  SayRefusal(state.sessionRefusal);
   // The second screen is gone with the console; say it again where it stays readable.
   std::printf("%s\n", line.c_str());
   return 1;  // the monitor ends only when something went wrong

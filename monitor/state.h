@@ -57,6 +57,7 @@ struct LookupCache {
   std::vector<CacheEntry> failed;  // callers of the latest batch whose lookup failed: shown, not kept
   std::string serviceError;        // why the lookups stopped, until one succeeds again
   int32_t skippedCqs = 0;          // CQ callers not asked because the lookups had stopped
+  bool noSession = false;          // no session is open: no caller is asked
 };
 
 // Callsigns already worked, unique, in order of first appearance; grows as needed.
@@ -100,6 +101,9 @@ using ScreenRows = std::array<std::string, kScreenRowCount + 1>;
 struct MonitorState {
   CountryTable newerCountries;  // WSJT-X's cty.dat when newer than the built-in country file
   std::string sessionMessage;  // what the service says of the account, shown for the run
+  std::string sessionFailure;  // why no session could be opened, until one is; empty meanwhile
+  int32_t sessionAskedSeconds = 0;  // when a session was last asked for
+  std::string sessionRefusal;  // the service's word when it refused the session at start-up
   std::string logBookFailure;  // why the logbook copy was not renewed, shown for the run
   int32_t dxAlertEnabled = 0;
   int32_t stationAlertEnabled = 0;

@@ -44,6 +44,8 @@ inline void ConsolePrintLine(const std::string& text) {
 // Waits for one key press (polling every 20 ms); a plain key is one byte, an extended
 // key is byte 0 followed by its scan code.
 std::string ConsoleWaitKey();
+// The same, giving up after milliseconds: empty when no key came.
+std::string ConsoleWaitKeyFor(int milliseconds);
 // Throws away keys typed so far, so that none answers the question about to be asked.
 void ConsoleDiscardKeys();
 void ConsoleBeep();

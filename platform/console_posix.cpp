@@ -358,11 +358,13 @@ void ConsoleNewLine() {
 // A lone Esc, or the first bytes of a sequence: the rest may come split over a slow link.
 bool MayBeCutShort(const std::string& keys) { return !HoldsWholeKey(keys) || keys == "\x1b"; }
 
-std::string ConsoleWaitKey() {
+std::string ConsoleWaitKeyFor(int milliseconds) {
   ConsoleFlush();
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(milliseconds, 0));
   for (;;) {
     if (terminalRestore.resumed || terminalRestore.resized) ConsoleFlush();
     if (terminal.pendingKeys.empty()) {
+      if (milliseconds >= 0 && std::chrono::steady_clock::now() >= deadline) return "";
       ReadPendingBytes(kKeyPollMilliseconds);
       continue;
     }
@@ -375,6 +377,8 @@ std::string ConsoleWaitKey() {
     if (!key.empty()) return key;
   }
 }
+
+std::string ConsoleWaitKey() { return ConsoleWaitKeyFor(-1); }
 
 void ConsoleDiscardKeys() {
   if (isatty(STDIN_FILENO)) tcflush(STDIN_FILENO, TCIFLUSH);

@@ -1,6 +1,8 @@
 // The virtual console: what a program draws lands in a grid of cells that tests read.
 #include "platform/virtual.h"
 
+#include "platform/clock.h"
+
 #include "common/unicode.h"
 
 namespace {
@@ -94,6 +96,14 @@ void ConsoleNewLine() {
   screen.column = 1;
   if (screen.row == kScreenRows) ScrollUp();
   else ++screen.row;
+}
+
+// The time given passes at once when no key is queued, as the virtual clock's sleeps do.
+std::string ConsoleWaitKeyFor(int milliseconds) {
+  if (!screen.keys.empty() || !screen.typedAhead.empty()) return ConsoleWaitKey();
+  ++screen.keyWaits;
+  SleepMilliseconds(milliseconds);
+  return "";
 }
 
 std::string ConsoleWaitKey() {

@@ -276,7 +276,8 @@ void ConsoleNewLine() {
   ConsoleLocate(console.row + 1, 1);
 }
 
-std::string ConsoleWaitKey() {
+std::string ConsoleWaitKeyFor(int milliseconds) {
+  ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(std::max(milliseconds, 0));
   for (;;) {
     ConsoleFlush();  // takes the input events: keys, and a resize, which repaints
     if (!console.pendingKeys.empty()) {
@@ -284,9 +285,12 @@ std::string ConsoleWaitKey() {
       console.pendingKeys.pop_front();
       return key;
     }
+    if (milliseconds >= 0 && GetTickCount64() >= deadline) return "";
     Sleep(20);
   }
 }
+
+std::string ConsoleWaitKey() { return ConsoleWaitKeyFor(-1); }
 
 void ConsoleDiscardKeys() {
   FlushConsoleInputBuffer(GetStdHandle(STD_INPUT_HANDLE));

@@ -108,7 +108,7 @@ void LookupWithCache(const CallTable& callTable, LookupCache& lookupCache, int32
                      std::string& errorText, const CountryTable& countries, int budgetSeconds) {
   errorText.clear();
   lookupCache.failed.clear();
-  bool serviceDown = false, renewed = false;
+  bool serviceDown = lookupCache.noSession, renewed = false;
   Clock::time_point start = Clock::now();
   for (int i = 1; i <= callTable.count; ++i) {
     const CallEntry& caller = callTable.entry[i];

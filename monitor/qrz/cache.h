@@ -11,7 +11,8 @@
 // call as decoded. A lookup that failed is not kept: the caller goes to lookupCache.failed
 // for this batch and is asked again in the next; once the service is out of reach or the
 // session lost, the batch's remaining new callers are not asked at all, and
-// lookupCache.serviceError says why until a lookup succeeds. A record without an entity or a
+// lookupCache.serviceError says why until a lookup succeeds. While lookupCache.noSession, no
+// new caller is asked. A record without an entity or a
 // position takes them from countries (by the call) and from the grid the caller sent. The
 // batch's lookups together take at most budgetSeconds (0: no such bound): a caller left when
 // they are spent is handled as one not asked, and asked again when it next calls.

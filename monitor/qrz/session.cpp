@@ -6,7 +6,6 @@
 #include "common/text.h"
 #include "monitor/globals.h"
 #include "monitor/qrz/reply.h"
-#include "platform/clock.h"
 #include "platform/console.h"
 
 namespace {
@@ -21,7 +20,8 @@ std::string FramedLine(const std::string& text) { return " *" + FitLeft(" " + te
 // can act on the terminal.
 void ShowErrorBox(const std::string& errorText) {
   const std::string stars = " " + std::string(62, '*');
-  const std::string quoted[] = {errorText, glb_QRZAccountName, glb_QRZMagicWord};
+  // The password is never written to the terminal: a screen may be shared, recorded or logged.
+  const std::string quoted[] = {errorText, glb_QRZAccountName, "********"};
   const std::string lines[] = {
       "",
       "              Error Requesting a QRZ session Key",
@@ -51,46 +51,62 @@ void ShowErrorBox(const std::string& errorText) {
   }
 }
 
-void RequestSessionKey(std::string& key, std::string& errorText, std::string& message, int pauseMilliseconds) {
+// Which failures show the error box, and for how long it stays (a key ends it sooner).
+struct FailureShown {
+  bool refused = true;
+  bool unreachable = true;
+  int pauseMilliseconds = kErrorPauseMilliseconds;
+};
+
+SessionResult RequestSessionKey(std::string& key, std::string& errorText, std::string& message, const FailureShown& shown) {
   errorText.clear();
   message.clear();
   std::string reply, failure;
   DownloadStatus status = FetchReply(QrzXmlBase() + "/xml/current/?username=" + PercentEncoded(glb_QRZAccountName) +
                                          ";password=" + PercentEncoded(glb_QRZMagicWord) + ";agent=QQQv2",
                                      reply, failure);
-  if (KeyFromReply(status, failure, reply, key, errorText)) {
+  SessionResult result = KeyFromReply(status, failure, reply, key, errorText);
+  if (result == SessionResult::kOpened) {
     // "A subscription is required to access the complete record." for accounts without one.
     if (TagValue(reply, "Message", message)) message = DecodeXmlText(message);
-    return;
+    return result;
   }
-  ShowErrorBox(errorText);
-  SleepMilliseconds(pauseMilliseconds);
+  if (result == SessionResult::kRefused ? shown.refused : shown.unreachable) {
+    ShowErrorBox(errorText);
+    ConsoleDiscardKeys();
+    ConsoleWaitKeyFor(shown.pauseMilliseconds);
+  }
+  return result;
 }
 
 }  // namespace
 
-bool KeyFromReply(DownloadStatus status, const std::string& failure, const std::string& reply, std::string& key,
-                  std::string& errorText) {
+SessionResult KeyFromReply(DownloadStatus status, const std::string& failure, const std::string& reply, std::string& key,
+                           std::string& errorText) {
   if (status != DownloadStatus::kDone) {
     errorText = failure;
-    return false;
+    return SessionResult::kUnreachable;
   }
   // A reply with both an error and a key is an error.
   if (MarkedValue(reply, "<Error>", "</Error>", errorText)) {
-    errorText = errorText.empty() ? kNoReply : DecodeXmlText(errorText);
-    return false;
+    if (!errorText.empty()) {
+      errorText = DecodeXmlText(errorText);
+      return SessionResult::kRefused;
+    }
+    errorText = kNoReply;
+    return SessionResult::kUnreachable;
   }
   std::string value;
   if (!MarkedValue(reply, "<Key>", "</Key>", value) || value.empty()) {
-    errorText = kNoReply;
-    return false;
+    errorText = kNoReply;  // cut short on its way, or not the service answering
+    return SessionResult::kUnreachable;
   }
   key = value;
-  return true;
+  return SessionResult::kOpened;
 }
 
 void GetSessionKey(std::string& key, std::string& errorText, std::string& message) {
-  RequestSessionKey(key, errorText, message, kErrorPauseMilliseconds);
+  RequestSessionKey(key, errorText, message, FailureShown{});
 }
 
 void GetSessionKey(std::string& key, std::string& errorText) {
@@ -100,5 +116,13 @@ void GetSessionKey(std::string& key, std::string& errorText) {
 
 void RenewSessionKey(std::string& key, std::string& errorText) {
   std::string message;
-  RequestSessionKey(key, errorText, message, kRenewalErrorPauseMilliseconds);
+  RequestSessionKey(key, errorText, message, FailureShown{true, true, kRenewalErrorPauseMilliseconds});
+}
+
+SessionResult OpenSessionKey(std::string& key, std::string& errorText, std::string& message) {
+  return RequestSessionKey(key, errorText, message, FailureShown{true, false, kErrorPauseMilliseconds});
+}
+
+SessionResult RetrySessionKey(std::string& key, std::string& errorText, std::string& message) {
+  return RequestSessionKey(key, errorText, message, FailureShown{false, false, 0});
 }
