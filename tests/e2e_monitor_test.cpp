@@ -127,15 +127,38 @@ TEST_F(MonitorEndToEnd, ANewcomerSeesTheTableFillInColourAndHearsTheAlerts) {
       << ReadFileBytes("played.txt");
 }
 
+// The service's own refusal: the box, never the password in the terminal's output; a key ends
+// the pause, and what to check stays on the normal screen.
 TEST_F(MonitorEndToEnd, AWrongPasswordShowsTheSessionErrorBox) {
   WriteConfig("not-my-password");
   StartMonitor();
+  RecordOutput(session, folder.File("output.txt"));
   ASSERT_TRUE(WaitForText(session, "Do you want to download", 10));
   SendKeys(session, "n");
   ASSERT_TRUE(WaitForText(session, "<<< Please terminate the program now >>>", 10)) << CapturePlain(session);
   std::string screen = CapturePlain(session);
   EXPECT_NE(screen.find("The Error Message is: Username/password incorrect"), std::string::npos);
-  EXPECT_NE(screen.find("glb_QRZMagicWord: not-my-password"), std::string::npos);
+  EXPECT_NE(screen.find("glb_QRZMagicWord: ********"), std::string::npos);
+  SendKeys(session, "x");
+  EXPECT_TRUE(Exited("status=1")) << CapturePlain(session);
+  screen = CapturePlain(session);
+  EXPECT_NE(screen.find("QRZ refused the session: Username/password incorrect\nCheck the QRZ account name"),
+            std::string::npos) << screen;
+  EXPECT_LT(screen.find("QRZ refused"), screen.find("Program terminated at "));
+  std::string output = ReadFileBytes("output.txt");
+  EXPECT_NE(output.find("Username/password incorrect"), std::string::npos);  // the output was recorded
+  EXPECT_EQ(output.find("not-my-password"), std::string::npos);
+}
+
+// No Config.ini where dxvane was started: it says where to make one, before any question.
+TEST_F(MonitorEndToEnd, NoConfigIniSaysWhereToMakeOne) {
+  std::remove("Config.ini");
+  StartMonitor();
+  EXPECT_TRUE(Exited("status=2"));
+  EXPECT_NE(CapturePlain(session).find("No Config.ini in " + folder.path + ": make one there with vaneedit, or start"
+                                       " dxvane in the folder that holds it"),
+            std::string::npos) << CapturePlain(session);
+  EXPECT_TRUE(service.requests.empty());
 }
 
 // The notice goes as soon as the window is large enough: a resize redraws at once, not at the
@@ -209,7 +232,7 @@ TEST_F(MonitorEndToEnd, TheMonitorRidesOutFaultsAndRecovers) {
   std::remove("WSJT-X/wsjtx_log.adi");
   WriteFile("WSJT-X/ALL.TXT", Decode("CQ PY2XB GG66") + Decode("CQ DL5NAM JO43"));  // erased and refilled
   ASSERT_TRUE(WaitForText(session, "DL5NAM     QRZ lookup failed", 35)) << CapturePlain(session);
-  ExpectRowColours(CaptureColoured(session), "DL5NAM", 0, 7);
+  ExpectRowColours(CaptureColoured(session), "DL5NAM", 14, 4);  // unconfirmed DX by its prefix
   EXPECT_NE(CapturePlain(session).find("PY2XB      QRZ lookup failed"), std::string::npos);
 
   service.fault = QrzFault::kNone;
@@ -250,13 +273,13 @@ TEST_F(MonitorEndToEnd, TheTerminalIsGivenBackAsItWasOnEveryWayOut) {
   EXPECT_EQ(WindowTitle(session), "my title");
   EXPECT_NE(CapturePlain(session).find("stty -a > before.txt"), std::string::npos);  // the main screen is back
 
-  // And an end after an error: WSJT-X's folder is not where it should be.
-  std::filesystem::remove_all("WSJT-X");
+  // And an end after an error: QRZ refuses the password.
+  WriteConfig("not-my-password");
   std::remove("status.txt");
   Type(MonitorCommand() + "; stty -a > after-error.txt");
   ASSERT_TRUE(WaitForText(session, "Do you want to download", 10)) << CapturePlain(session);
   SendKeys(session, "n");
-  ASSERT_TRUE(WaitForText(session, "Press Any Key to Continue", 25)) << CapturePlain(session);
+  ASSERT_TRUE(WaitForText(session, "Please terminate the program now", 25)) << CapturePlain(session);
   SendKeys(session, "Enter");
   EXPECT_TRUE(Exited("status=1")) << ReadFileBytes("status.txt");
   ASSERT_TRUE(WaitForScreen(session, [&](const std::string&) { return !ReadFileBytes("after-error.txt").empty(); }, 10));

@@ -90,6 +90,10 @@ std::string WindowTitle(TmuxSession& session) {
   return title;
 }
 
+void RecordOutput(TmuxSession& session, const std::string& path) {
+  Tmux(session, "pipe-pane -o -t " + session.name + " " + Quote("cat >> " + Quote(path)));
+}
+
 void SendKeys(TmuxSession& session, const std::string& keys) { Tmux(session, "send-keys -t " + session.name + " " + keys); }
 
 std::string CapturePlain(TmuxSession& session) { return Tmux(session, "capture-pane -p -t " + session.name); }

@@ -33,6 +33,8 @@ std::string WindowTitle(TmuxSession& session);
 // Keys as tmux send-keys names them ("y", "Enter", "Up", "F1", "-l text" for literal text).
 void SendKeys(TmuxSession& session, const std::string& keys);
 std::string CapturePlain(TmuxSession& session);
+// Appends every byte the program writes to the terminal from now on to the file at path.
+void RecordOutput(TmuxSession& session, const std::string& path);
 CapturedScreen CaptureColoured(TmuxSession& session);
 // Polls the screen until found says yes or the time runs out; true when it did.
 bool WaitForScreen(TmuxSession& session, const std::function<bool(const std::string&)>& found, int seconds);
