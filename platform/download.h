@@ -1,6 +1,7 @@
 // Fetching a URL into a file, synchronously (where the design had URLDownloadToFileA).
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include <cstdint>
@@ -29,7 +30,9 @@ enum class DownloadStatus {
 // progress (by our own clock), so a large logbook on a slow line completes. The target is our
 // own private file (see OpenPrivateFileForWriting): it holds the session key and the logbook.
 // failure says what went wrong, for the operator.
+// Told the bytes received so far as they come, for a download the operator waits on.
+using ReceivedBytes = std::function<void(int64_t received)>;
 DownloadStatus DownloadToFile(const std::string& url, const std::string& targetPath, std::string& failure,
-                              const DownloadLimits& limits = {});
+                              const DownloadLimits& limits = {}, const ReceivedBytes& onReceived = nullptr);
 // Tests shorten the no-progress limit; 0 restores kNoProgressSeconds.
 void SetNoProgressSeconds(int seconds);

@@ -17,6 +17,7 @@ using Clock = std::chrono::steady_clock;
 struct Transfer {
   std::FILE* target = nullptr;
   DownloadLimits limits;
+  ReceivedBytes onReceived;
   int64_t received = 0;
   Clock::time_point start = Clock::now();
   Clock::time_point lastProgress = Clock::now();
@@ -31,7 +32,9 @@ size_t WriteToFile(char* data, size_t size, size_t count, void* context) {
     transfer.stopped = TooLargeFailure(transfer.limits);
     return 0;
   }
-  return std::fwrite(data, size, count, transfer.target) * size;
+  size_t written = std::fwrite(data, size, count, transfer.target) * size;
+  if (transfer.onReceived) transfer.onReceived(transfer.received);
+  return written;
 }
 
 // Called at least once a second while the download runs; non-zero stops it.
@@ -56,7 +59,8 @@ int CheckProgress(void* context, curl_off_t, curl_off_t downloaded, curl_off_t, 
 
 }  // namespace
 
-DownloadStatus FetchToFile(const std::string& url, std::FILE* target, std::string& failure, const DownloadLimits& limits) {
+DownloadStatus FetchToFile(const std::string& url, std::FILE* target, std::string& failure, const DownloadLimits& limits,
+                           const ReceivedBytes& onReceived) {
   static bool initialised = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
   CURL* curl = initialised ? curl_easy_init() : nullptr;
   if (!curl) {
@@ -66,6 +70,7 @@ DownloadStatus FetchToFile(const std::string& url, std::FILE* target, std::strin
   Transfer transfer;
   transfer.target = target;
   transfer.limits = limits;
+  transfer.onReceived = onReceived;
   char error[CURL_ERROR_SIZE] = "";
   curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
   // Redirects go to HTTP and HTTPS only, and never from HTTPS down to plain HTTP.

@@ -24,7 +24,7 @@ std::string TooLargeFailure(const DownloadLimits& limits) {
 }
 
 DownloadStatus DownloadToFile(const std::string& url, const std::string& targetPath, std::string& failure,
-                              const DownloadLimits& limits) {
+                              const DownloadLimits& limits, const ReceivedBytes& onReceived) {
   failure.clear();
   int errorNumber = 0;
   std::FILE* target = OpenPrivateFileForWriting(targetPath, errorNumber);
@@ -32,7 +32,7 @@ DownloadStatus DownloadToFile(const std::string& url, const std::string& targetP
     failure = "cannot write " + targetPath + ": " + std::strerror(errno);
     return DownloadStatus::kNotWritten;
   }
-  DownloadStatus status = FetchToFile(url, target, failure, limits);
+  DownloadStatus status = FetchToFile(url, target, failure, limits, onReceived);
   if (std::fclose(target) != 0 && status == DownloadStatus::kDone) {
     failure = "writing " + targetPath + " failed: " + std::strerror(errno);
     status = DownloadStatus::kNotWritten;

@@ -94,7 +94,7 @@ std::string FailureWithin(DWORD error, const DownloadLimits& limits, ULONGLONG s
 // The reply's body into target, piece by piece; each wait for a piece has the no-progress limit,
 // the whole body the limits.
 DownloadStatus CopyBody(HINTERNET request, std::FILE* target, std::string& failure, const DownloadLimits& limits,
-                        ULONGLONG start) {
+                        ULONGLONG start, const ReceivedBytes& onReceived) {
   std::vector<char> piece(64 * 1024);
   int64_t received = 0;
   for (;;) {
@@ -118,6 +118,7 @@ DownloadStatus CopyBody(HINTERNET request, std::FILE* target, std::string& failu
       failure = std::string("writing the reply failed: ") + std::strerror(errno);
       return DownloadStatus::kNotWritten;
     }
+    if (onReceived) onReceived(received);
   }
 }
 
@@ -133,7 +134,8 @@ HINTERNET OpenSession() {
 
 }  // namespace
 
-DownloadStatus FetchToFile(const std::string& url, std::FILE* target, std::string& failure, const DownloadLimits& limits) {
+DownloadStatus FetchToFile(const std::string& url, std::FILE* target, std::string& failure, const DownloadLimits& limits,
+                           const ReceivedBytes& onReceived) {
   UrlParts parts;
   if (!SplitUrl(url, parts)) {
     failure = Failure(GetLastError());
@@ -164,7 +166,7 @@ DownloadStatus FetchToFile(const std::string& url, std::FILE* target, std::strin
     failure = FailureWithin(GetLastError(), limits, start);
     return DownloadStatus::kUnreachable;
   }
-  DownloadStatus status = CopyBody(request.handle, target, failure, limits, start);
+  DownloadStatus status = CopyBody(request.handle, target, failure, limits, start, onReceived);
   DWORD code = StatusOf(request.handle);
   if (status == DownloadStatus::kDone && code >= 400) {
     failure = "the server answered HTTP " + std::to_string(code);

@@ -8,7 +8,8 @@
 
 // Fetches url into the open target; failure says what went wrong. Connecting and every wait
 // for data are limited to NoProgressSeconds(), the whole download only by limits.
-DownloadStatus FetchToFile(const std::string& url, std::FILE* target, std::string& failure, const DownloadLimits& limits);
+DownloadStatus FetchToFile(const std::string& url, std::FILE* target, std::string& failure, const DownloadLimits& limits,
+                           const ReceivedBytes& onReceived);
 // What the operator reads when a download went past its limits.
 std::string TooLongFailure(const DownloadLimits& limits);
 std::string TooLargeFailure(const DownloadLimits& limits);

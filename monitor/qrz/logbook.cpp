@@ -2,6 +2,7 @@
 #include "monitor/qrz/logbook.h"
 
 #include <algorithm>
+#include <chrono>
 #include <functional>
 #include <map>
 
@@ -20,6 +21,12 @@ constexpr int kCountColumn = 15;
 constexpr size_t kHeadBytes = 4096;  // where RESULT and COUNT stand, before the ADIF
 constexpr int kRecordsPerCount = 1000;
 constexpr size_t kCopyBufferBytes = 1 << 20;
+// A real record is about a kilobyte: one without its end past this is no logbook.
+constexpr size_t kMaxRecordBytes = 1 << 20;
+// A decade's logbook is some 100 MB and a minute's download on a slow line; a reply that
+// trickles or never ends must still end the start-up.
+constexpr DownloadLimits kLogbookLimits{10 * 60, int64_t{2} << 30};
+constexpr int kProgressMilliseconds = 250;
 const std::string kDataStart = "=&lt;";
 const std::string kRecordEnd = "&lt;eor&gt;";
 const std::string kStampLabel = "Download Time Stamp: ";
@@ -30,7 +37,14 @@ struct Copy {
   std::string head;     // the reply's first bytes
   std::string record;   // the record being written, unescaped
   int records = 0;
+  std::string fault;    // why the copy stopped before the reply's end
 };
+
+void ShowReceived(int64_t bytes) {
+  ConsoleLocate(kCountRow, kCountColumn);
+  ConsolePrintLine("Received:" + NumberPrintText(static_cast<double>(bytes)) + "bytes       ");
+  ConsoleFlush();
+}
 
 void ShowCount(int records) {
   ConsoleLocate(kCountRow, kCountColumn);
@@ -123,13 +137,14 @@ void TakeChunk(Copy& copy, const std::string& chunk) {
     recordStart = from = after;
   }
   text.erase(0, recordStart);
+  if (text.size() > kMaxRecordBytes) copy.fault = "a record of the reply was larger than 1 MB";
 }
 
 void CopyReply(Copy& copy) {
   TextFile reply;
   if (!OpenForReading(reply, glb_TempFileName, FileShare::kExclusive)) return;
   std::string chunk;
-  while (ReadChunk(reply, chunk)) {
+  while (copy.fault.empty() && ReadChunk(reply, chunk)) {
     if (copy.head.size() < kHeadBytes) copy.head += chunk.substr(0, kHeadBytes - copy.head.size());
     TakeChunk(copy, chunk);
   }
@@ -167,6 +182,7 @@ std::string ReasonOf(const std::map<std::string, std::string>& fields) {
 
 // Why the reply must not replace the previous copy; empty when it may.
 std::string CopyFault(const Copy& copy) {
+  if (!copy.fault.empty()) return copy.fault;
   std::map<std::string, std::string> fields;
   ReadReplyFields(copy.head, true, fields);
   if (copy.records > 0) ReadReplyFields(copy.pending, false, fields);
@@ -182,7 +198,7 @@ std::string CopyFault(const Copy& copy) {
 // The stamp line, then the reply a record a line; the reply's fault, if it has one.
 std::string WriteCopy(TextFile& output) {
   // A failed write is the stream's: WriteFileWhole reports it.
-  Copy copy{[&output](const std::string& record) { WriteLine(output, record); }, {}, {}, {}, 0};
+  Copy copy{[&output](const std::string& record) { WriteLine(output, record); }, {}, {}, {}, 0, {}};
   ClockReading now = ReadClock();
   WriteLine(output, kStampLabel + now.date + " " + now.time);
   CopyReply(copy);
@@ -194,8 +210,8 @@ std::string WriteCopy(TextFile& output) {
 
 std::vector<std::string> CopiedRecords(const std::string& reply, size_t pieceSize) {
   std::vector<std::string> records;
-  Copy copy{[&records](const std::string& record) { records.push_back(record); }, {}, {}, {}, 0};
-  for (size_t at = 0; at < reply.size(); at += pieceSize) TakeChunk(copy, reply.substr(at, pieceSize));
+  Copy copy{[&records](const std::string& record) { records.push_back(record); }, {}, {}, {}, 0, {}};
+  for (size_t at = 0; at < reply.size() && copy.fault.empty(); at += pieceSize) TakeChunk(copy, reply.substr(at, pieceSize));
   return records;
 }
 
@@ -215,8 +231,20 @@ void WriteLogBookCopy(const std::string& fileName, std::string& errorText) {
 
 void DownloadLogBook(const std::string& fileName, std::string& errorText) {
   std::string failure;
+  // What has come so far, a few times a second on one line: a large logbook takes a while.
+  auto shown = std::chrono::steady_clock::now() - std::chrono::milliseconds(kProgressMilliseconds);
+  int64_t last = -1;
+  auto showReceived = [&shown, &last](int64_t received) {
+    last = received;
+    auto now = std::chrono::steady_clock::now();
+    if (now - shown < std::chrono::milliseconds(kProgressMilliseconds)) return;
+    shown = now;
+    ShowReceived(received);
+  };
   DownloadStatus status = RequestToTempFile(
-      QrzLogbookBase() + "/api?KEY=" + PercentEncoded(glb_QRZLogBookKey) + "&ACTION=FETCH", failure);
+      QrzLogbookBase() + "/api?KEY=" + PercentEncoded(glb_QRZLogBookKey) + "&ACTION=FETCH", failure, kLogbookLimits,
+      showReceived);
+  if (last >= 0) ShowReceived(last);  // the whole of it
   if (status == DownloadStatus::kDone) WriteLogBookCopy(fileName, errorText);
   else errorText = failure;
   ConsoleLocate(kCountRow, kCountColumn);

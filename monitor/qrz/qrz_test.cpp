@@ -585,7 +585,11 @@ TEST_F(QrzTest, AFailedOrRefusedDownloadKeepsThePreviousCopy) {
                              "the reply was cut short (2 of 3 records)"},
                         Case{nullptr, "RESULT=OK&ADIF=" + record, QrzFault::kNone, "the reply gave no record count"},
                         Case{nullptr, "", QrzFault::kHttpError, "the server answered HTTP 503"},
-                        Case{nullptr, "", QrzFault::kRefuse, "Failed to connect"}}) {
+                        Case{nullptr, "", QrzFault::kRefuse, "Failed to connect"},
+                        // No record end for megabytes (a reply that inflates without end): no logbook.
+                        Case{nullptr, "RESULT=OK&COUNT=2&ADIF=" + record + "&lt;call:5&gt;K2ABC&lt;notes:3000000&gt;" +
+                                          std::string(3000000, 'x') + "&lt;eor&gt;\n",
+                             QrzFault::kNone, "a record of the reply was larger than 1 MB"}}) {
     WriteFile("N0VANE.adi.txt", "previous copy\r\n");
     glb_QRZLogBookKey = c.key ? c.key : service.options.logbookKey;
     Can(c.canned);
@@ -594,6 +598,8 @@ TEST_F(QrzTest, AFailedOrRefusedDownloadKeepsThePreviousCopy) {
     EXPECT_EQ(ReadFileBytes("N0VANE.adi.txt"), "previous copy\r\n") << c.error;
     EXPECT_TRUE(FilesBeginningWith(".", "N0VANE.adi.txt.new").empty()) << c.error;
   }
+  std::string shown = TheConsole().transcript;
+  EXPECT_NE(shown.find("Received: 3000106 bytes"), std::string::npos);  // the bytes, as they came
 }
 
 // The copy goes to a folder on a tiny file system: the disk fills mid-copy.

@@ -44,9 +44,10 @@ std::string CutAddress(const std::string& address) {
   return cut;
 }
 
-DownloadStatus RequestToTempFile(const std::string& address, std::string& failure, const DownloadLimits& limits) {
+DownloadStatus RequestToTempFile(const std::string& address, std::string& failure, const DownloadLimits& limits,
+                                 const ReceivedBytes& onReceived) {
   ConsoleFlush();  // what was written so far stays on screen while the request runs
-  return DownloadToFile(CutAddress(address), glb_TempFileName, failure, limits);
+  return DownloadToFile(CutAddress(address), glb_TempFileName, failure, limits, onReceived);
 }
 
 DownloadStatus FetchReply(const std::string& address, std::string& reply, std::string& failure,

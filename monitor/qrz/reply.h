@@ -18,7 +18,8 @@ std::string PercentEncoded(const std::string& value);
 std::string CutAddress(const std::string& address);
 // Sends the address (cut) and downloads the reply into glb_TempFileName within limits.
 // Anything but kDone: the temporary file holds nothing to be read, failure says why.
-DownloadStatus RequestToTempFile(const std::string& address, std::string& failure, const DownloadLimits& limits = {});
+DownloadStatus RequestToTempFile(const std::string& address, std::string& failure, const DownloadLimits& limits = {},
+                                 const ReceivedBytes& onReceived = nullptr);
 // Requests the address and reads the reply's first line (up to a CR; line feeds stay); a
 // reply of the XML service is small, so it has kSmallReplyLimits. A failed request gives an
 // empty reply, never the previous one.
