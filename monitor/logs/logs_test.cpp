@@ -265,7 +265,7 @@ TEST_F(LogsTest, AMissingWsjtxFolderIsSaidAndARigNameFollowsItsOwn) {
   glb_RigName = "IC-7300";
   MergeWsjtxWorked(worked, error, track);
   EXPECT_EQ(error, "");
-  std::string said = "No WSJT-X folder " + folder.path + "/WSJT-X - IC-7300 yet: start WSJT-X";
+  std::string said = "No WSJT-X folder " + folder.File("WSJT-X - IC-7300") + " yet: start WSJT-X";
   EXPECT_EQ(ScreenRowText(1).substr(0, said.size()), said);
   EXPECT_EQ(TheConsole().keyWaits, 0);
   WriteWsjtxLog(Record("BB2B"));  // the default radio's log is not this one's
