@@ -7,12 +7,19 @@
 #include "platform/environment.h"
 
 bool EndsAtCommandLine(int argc, char** argv, const std::string& program, const std::string& usage,
-                       const std::string& terminalProblem, int& exitCode, std::string* rigName) {
+                       const std::string& terminalProblem, int& exitCode, MonitorOptions* monitorOptions) {
   exitCode = 0;
   std::vector<std::string> arguments(argv + 1, argv + argc);
-  if (rigName && arguments.size() >= 2 && arguments[0] == "--rig" && !arguments[1].empty()) {
-    *rigName = arguments[1];
-    arguments.erase(arguments.begin(), arguments.begin() + 2);
+  while (monitorOptions && !arguments.empty()) {
+    if (arguments[0] == "--by-band") {
+      monitorOptions->byBand = true;
+      arguments.erase(arguments.begin());
+    } else if (arguments.size() >= 2 && arguments[0] == "--rig" && !arguments[1].empty()) {
+      monitorOptions->rigName = arguments[1];
+      arguments.erase(arguments.begin(), arguments.begin() + 2);
+    } else {
+      break;
+    }
   }
   std::string argument = arguments.empty() ? "" : arguments[0];
   // The one not understood: what follows --help or --version, or --rig without its name.

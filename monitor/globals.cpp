@@ -10,3 +10,4 @@ std::string glb_MyGrid;
 std::string glb_TempFileName;
 std::string glb_QRZSessionKey;
 std::string glb_RigName;
+bool glb_ByBand = false;

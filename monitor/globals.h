@@ -12,3 +12,4 @@ extern std::string glb_MyGrid;          // four characters
 extern std::string glb_TempFileName;    // every QRZ reply lands here; at most 255 characters
 extern std::string glb_QRZSessionKey;
 extern std::string glb_RigName;        // WSJT-X's --rig-name, from "--rig NAME"; empty for its own folder
+extern bool glb_ByBand;               // "--by-band": rows classed by band slot

@@ -79,6 +79,7 @@ RowLook LookOf(const std::string& row, bool isNew, const MonitorState& state) {
   if (code == kHomeOrNotFound) look = {kBlack, kWhite};
   if (code == kConfirmedDx) look = {kRed, kWhite};
   if (code == kUnconfirmedDx) look = {kYellow, kRed, isNew && state.dxAlertEnabled > 0 ? kDxAlertSound : nullptr};
+  if (code == kNewBand) look = {kBlack, kLightCyan, isNew && state.dxAlertEnabled > 0 ? kDxAlertSound : nullptr};
   if (code == kCallingMe) look = {kBlack, kLightRed, isNew && state.stationAlertEnabled > 0 ? kStationAlertSound : nullptr};
   if (Contains(row, "Not Found")) look = {kBlack, kLightGrey, look.sound};
   return look;
@@ -178,6 +179,7 @@ void DrawLegend() {
   DrawLegendCell(41, 120, kYellow, kRed, "Unconfirmed DX  ");
   DrawLegendCell(42, 82, kBlack, kLightGrey, "Call Not found  ");
   DrawLegendCell(42, 100, kBlack, kLightRed, "Station Calling Me");
+  if (glb_ByBand) DrawLegendCell(42, 120, kBlack, kLightCyan, "New Band        ");
   ConsoleSetColour(kBlack, kWhite);
 }
 
@@ -245,7 +247,7 @@ bool PollPeriod(MonitorState& state) {
   LookupWithCache(state.callers, state.cache, state.qrzLookups, state.errorText, CountriesToUse(state.newerCountries),
                   LookupSecondsLeft());
   RenderRows(state.callers, state.rows, state.cache, state.confirmed, state.worked, state.lastDecodeStamp,
-             state.dialFrequency);
+             state.dialFrequency, glb_ByBand ? &state.confirmedBands : nullptr);
   DrawScreen(state);
 
   SleepMilliseconds(700);

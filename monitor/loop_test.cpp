@@ -47,7 +47,10 @@ class MonitorTest : public ::testing::Test {
     WriteFile("DXAlert.wav", "RIFF");
     WriteFile("StationAlert.wav", "RIFF");
   }
-  void TearDown() override { StopQrzDouble(service); }
+  void TearDown() override {
+    StopQrzDouble(service);
+    glb_ByBand = false;
+  }
 
   void WriteConfig(const std::string& grid, const std::string& alerts) {
     WriteFile("Config.ini", " 44.98 \r\n-93.27 \r\n N0VANE \r\nvane-demo\r\nA1B2-C3D4-E5F6-0789\r\n" + grid + "\r\n " +
@@ -302,6 +305,31 @@ TEST_F(MonitorTest, TheInstalledSoundsPlayWhenTheFolderHasNone) {
   // The build puts them beside the programs, as the Windows zip does.
   EXPECT_EQ(PlayedSounds(), (std::vector<std::string>{JoinPath(ProgramFolder(), "DXAlert.wav"),
                                                       JoinPath(ProgramFolder(), "StationAlert.wav")}));
+}
+
+// By band slot: Japan confirmed on 20 m only is a new band on 40 m, black on light cyan with the
+// DX alert; without --by-band the same row is confirmed DX, as always.
+TEST_F(MonitorTest, ByBandSlotsAnEntityConfirmedElsewhereIsANewBand) {
+  WriteFile("N0VANE.adi.txt", "Download Time Stamp: 03-01-2021 10:00:00\r\n"
+                              "<call:6>JA1XGI<band:3>20m<mode:3>FT8<dxcc:3>339<app_qrzlog_status:1>C<eor>\r\n");
+  for (bool byBand : {true, false}) {
+    glb_ByBand = byBand;
+    PlayedSounds().clear();
+    ASSERT_TRUE(Start());
+    AppendDecodes(Decode("CQ W1AW FN31", "7.074"));
+    ASSERT_TRUE(PollPeriod(state));
+    AppendDecodes(Decode("CQ JH3PRR PM74", "7.074"));
+    ASSERT_TRUE(PollPeriod(state));
+    if (byBand) {
+      EXPECT_EQ(Cells(3, 3, "JH3PRR", kBlack, kLightCyan), "");
+      EXPECT_EQ(PlayedSounds(), std::vector<std::string>{"DXAlert.wav"});
+      EXPECT_EQ(Cells(42, 120, "New Band        ", kBlack, kLightCyan), "");
+    } else {
+      EXPECT_EQ(Cells(3, 3, "JH3PRR", kRed, kWhite), "");
+      EXPECT_TRUE(PlayedSounds().empty());
+      EXPECT_EQ(ScreenRowText(42).substr(119, 16), std::string(16, ' '));
+    }
+  }
 }
 
 TEST_F(MonitorTest, AlertsSwitchedOffLeaveTheRowsColouredButSilent) {

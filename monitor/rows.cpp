@@ -44,20 +44,29 @@ void AppendCityAndCountry(std::string& row, const CacheEntry& station) {
 // The row of every slot that holds the call (several slots may: their segments then make one
 // row), or of the call's failed lookup in this batch.
 std::string RowOfCaller(const CallEntry& caller, const LookupCache& lookupCache, const ConfirmedList& confirmedList,
-                        const WorkedList& workedList) {
+                        const WorkedList& workedList, const BandClass& byBand) {
   std::string row;
   for (int k = 1; k <= kCacheSize; ++k)
     if (SameCall(lookupCache.entry[k].call, caller.call))
-      row += StationRow(lookupCache.entry[k], caller.kind, confirmedList, workedList);
+      row += StationRow(lookupCache.entry[k], caller.kind, confirmedList, workedList, byBand);
   for (const CacheEntry& failed : lookupCache.failed)
-    if (row.empty() && failed.call == caller.call) row = StationRow(failed, caller.kind, confirmedList, workedList);
+    if (row.empty() && failed.call == caller.call) row = StationRow(failed, caller.kind, confirmedList, workedList, byBand);
   return row;
+}
+
+// DX by its confirmed bands: confirmed on this band, on others only, or on none.
+std::string DxCode(double dxcc, const ConfirmedList& confirmedList, const BandClass& byBand) {
+  auto at = std::find(confirmedList.begin(), confirmedList.end(), dxcc);
+  if (at == confirmedList.end()) return kUnconfirmedDx;
+  size_t index = static_cast<size_t>(at - confirmedList.begin());
+  if (!byBand.confirmedBands || byBand.band == kNoBand || index >= byBand.confirmedBands->size()) return kConfirmedDx;
+  return ((*byBand.confirmedBands)[index] & BandBit(byBand.band)) ? kConfirmedDx : kNewBand;
 }
 
 }  // namespace
 
 std::string StatusCode(const CacheEntry& station, CallerKind kind, const ConfirmedList& confirmedList,
-                       const WorkedList& workedList) {
+                       const WorkedList& workedList, const BandClass& byBand) {
   // A station calling the operator matters whatever QRZ says of it.
   if (kind == CallerKind::kCallingMe) return kCallingMe;
   std::string code;
@@ -66,14 +75,15 @@ std::string StatusCode(const CacheEntry& station, CallerKind kind, const Confirm
   if (IsHomeEntity(dxcc) || dxcc <= 0 || Contains(station.name, "Not Found")) {
     code = kHomeOrNotFound;
   } else {
-    bool confirmed = std::find(confirmedList.begin(), confirmedList.end(), dxcc) != confirmedList.end();
-    code = confirmed ? kConfirmedDx : kUnconfirmedDx;
+    code = DxCode(dxcc, confirmedList, byBand);
   }
-  return IsWorked(workedList, station.call) ? kWorkedBefore : code;
+  bool worked = byBand.confirmedBands ? IsWorkedOnBand(workedList, station.call, byBand.band)
+                                      : IsWorked(workedList, station.call);
+  return worked ? kWorkedBefore : code;
 }
 
 std::string StationRow(const CacheEntry& station, CallerKind kind, const ConfirmedList& confirmedList,
-                       const WorkedList& workedList) {
+                       const WorkedList& workedList, const BandClass& byBand) {
   std::string row;
   row.reserve(kRowTextWidth + 2);
   row.append(2, ' ');
@@ -86,14 +96,22 @@ std::string StationRow(const CacheEntry& station, CallerKind kind, const Confirm
   AppendFittedCharacters(row, station.bearing, 12);
   AppendFittedCharacters(row, station.distance, 12);
   row += FitRight(std::to_string(station.count), 3);
-  row += StatusCode(station, kind, confirmedList, workedList);
+  row += StatusCode(station, kind, confirmedList, workedList, byBand);
   return row;
+}
+
+int BandOfDialFrequency(const std::string& dialFrequency) {
+  return dialFrequency.empty() ? kNoBand : BandOfMegahertz(TextToNumber(dialFrequency));
 }
 
 std::string BandLabel(const std::string& stamp, const std::string& dialFrequency) {
   for (const Band& band : kBands)
     if (dialFrequency.rfind(band.prefix, 0) == 0) return "[" + stamp + band.ending;
-  return "[" + stamp + "]";
+  // Every other band ADIF names, right-aligned in the same five columns.
+  int band = BandOfDialFrequency(dialFrequency);
+  if (band == kNoBand) return "[" + stamp + "]";
+  std::string name = BandName(band);
+  return "[" + stamp + std::string(name.size() < 5 ? 5 - name.size() : 0, ' ') + name + "]";
 }
 
 std::string SeparatorRow(const std::string& stamp, const std::string& dialFrequency) {
@@ -103,12 +121,15 @@ std::string SeparatorRow(const std::string& stamp, const std::string& dialFreque
 
 void RenderRows(const CallTable& callTable, ScreenRows& screenRows, const LookupCache& lookupCache,
                 const ConfirmedList& confirmedList, const WorkedList& workedList, std::string& lastDecodeStamp,
-                const std::string& dialFrequency) {
+                const std::string& dialFrequency, const ConfirmedBands* byBandSlots) {
+  // Off the bands a row is classed band-blind, as without the option.
+  int band = BandOfDialFrequency(dialFrequency);
+  BandClass byBand{byBandSlots && band != kNoBand ? byBandSlots : nullptr, band};
   // Stations calling the operator end on top of the period's rows, the CQs below them.
   for (CallerKind kind : {CallerKind::kCq, CallerKind::kCallingMe}) {
     for (int i = 1; i <= callTable.count; ++i) {
       if (callTable.entry[i].kind != kind) continue;
-      std::string row = RowOfCaller(callTable.entry[i], lookupCache, confirmedList, workedList);
+      std::string row = RowOfCaller(callTable.entry[i], lookupCache, confirmedList, workedList, byBand);
       if (!TrimBlanks(row.substr(0, kRowTextWidth)).empty()) PushRow(screenRows, row);
     }
   }

@@ -91,17 +91,44 @@ TEST(StatusCode, FollowsItsOrder) {
   for (const char* unknown : {"", "0"}) EXPECT_EQ(Code(Station("XX9ABC", unknown), CallerKind::kCq, confirmed, worked), "02");
 }
 
-TEST(BandLabel, NamesTheBandByThePrefix) {
+TEST(BandLabel, NamesEveryBandADialFrequencyFallsIn) {
   const std::string stamp = "210308_123045";
-  EXPECT_EQ(BandLabel(stamp, "14.074"), "[210308_123045  20m]");
-  EXPECT_EQ(BandLabel(stamp, "14.074").size(), 20u);
-  EXPECT_EQ(BandLabel(stamp, "1.840"), "[210308_123045 160m]");
-  EXPECT_EQ(BandLabel(stamp, "50.313"), "[210308_123045   6m]");
-  EXPECT_EQ(BandLabel(stamp, "21.074"), "[210308_123045  15m]");
-  EXPECT_EQ(BandLabel(stamp, "5.357"), "[210308_123045]");
-  EXPECT_EQ(BandLabel(stamp, "5.357").size(), 15u);
-  EXPECT_EQ(BandLabel(stamp, "144.174"), "[210308_123045]");
+  struct Row {
+    const char* frequency;
+    const char* ending;
+  };
+  for (const Row& row : {Row{"1.840", " 160m]"}, {"3.573", "  80m]"}, {"7.074", "  40m]"}, {"10.136", "  30m]"},
+                         {"14.074", "  20m]"}, {"18.100", "  17m]"}, {"21.074", "  15m]"}, {"24.915", "  12m]"},
+                         {"28.074", "  10m]"}, {"50.313", "   6m]"}, {"10.000", "  30m]"},  // the prefix table's word
+                         {"5.357", "  60m]"}, {"144.174", "   2m]"}, {"70.154", "   4m]"}, {"432.174", " 70cm]"},
+                         {"0.474", " 630m]"}, {"222.065", "1.25m]"}, {"11.000", "]"}, {"", "]"}})
+    EXPECT_EQ(BandLabel(stamp, row.frequency), "[210308_123045" + std::string(row.ending)) << row.frequency;
   EXPECT_EQ(SeparatorRow(stamp, "14.074"), std::string(58, '-') + "[210308_123045  20m]" + std::string(58, '-'));
+}
+
+// By band slot: JA1ABC worked on 20 m only; Japan confirmed on 20 m only, Germany on 40 m.
+TEST(StatusCode, ByBandSlotsClassesOnTheDecodesBand) {
+  WorkedList worked;
+  AddWorked(worked, "JA1ABC", BandBit(BandNamed("20m")));
+  AddWorked(worked, "W1ABC");  // a contact without band or frequency: worked on every band
+  ConfirmedList confirmed{339, 230};
+  ConfirmedBands bands{BandBit(BandNamed("20m")), BandBit(BandNamed("40m"))};
+  struct Row {
+    const char* call;
+    const char* dxcc;
+    const char* band;
+    const char* code;
+  };
+  for (const Row& row : {Row{"JA1ABC", "339", "20m", "01"}, {"JA1ABC", "339", "40m", "05"}, {"JA2XYZ", "339", "20m", "03"},
+                         {"JA2XYZ", "339", "40m", "05"}, {"DL1ABC", "230", "40m", "03"}, {"DL1ABC", "230", "20m", "05"},
+                         {"VK2DX", "150", "40m", "04"}, {"W1ABC", "291", "40m", "01"}, {"W2DEF", "291", "40m", "02"}}) {
+    BandClass byBand{&bands, BandNamed(row.band)};
+    EXPECT_EQ(StatusCode(Station(row.call, row.dxcc), CallerKind::kCq, confirmed, worked, byBand), row.code)
+        << row.call << " on " << row.band;
+  }
+  // Without the option every row is classed as always.
+  EXPECT_EQ(Code(Station("JA1ABC", "339"), CallerKind::kCq, confirmed, worked), "01");
+  EXPECT_EQ(Code(Station("DL1ABC", "230"), CallerKind::kCq, confirmed, worked), "03");
 }
 
 TEST(RenderRows, PutsTheBatchUnderANewSeparator) {

@@ -108,7 +108,7 @@ void SayRefusal(const std::string& refusal) {
 bool BuildStartUpLists(MonitorState& state) {
   ConsolePrintLine("One moment please, building Station Worked List.....");
   ConsoleFlush();  // a large log takes a while: the line shows meanwhile
-  LoadQrzLists(state.worked, state.confirmed, state.errorText);  // the confirmed list comes with it
+  LoadQrzLists(state.worked, state.confirmed, state.errorText, &state.confirmedBands);  // the confirmed list comes with it
   MergeWsjtxWorked(state.worked, state.errorText, state.wsjtxLogTrack);  // only its failure ends the run
   if (!state.errorText.empty()) return false;
   ConsolePrintLine("One moment please, building Confirmed DX List.......");

@@ -40,6 +40,7 @@ void MakeRoom(WorkedList& worked) {
 void ReserveWorked(WorkedList& worked, size_t calls) {
   if (calls <= worked.calls.size()) return;
   worked.calls.reserve(calls);
+  worked.bands.reserve(calls);
   size_t slots = 64;
   while (slots < 2 * (calls + 1)) slots *= 2;
   if (slots <= worked.slots.size()) return;
@@ -50,16 +51,26 @@ void ReserveWorked(WorkedList& worked, size_t calls) {
   }
 }
 
-bool AddWorked(WorkedList& worked, std::string_view call) {
+bool AddWorked(WorkedList& worked, std::string_view call, BandSet bands) {
   MakeRoom(worked);
   uint64_t hash = HashOf(call);
   size_t slot = SlotOf(worked, call, hash);
-  if (worked.slots[slot] != 0) return false;
+  if (worked.slots[slot] != 0) {
+    worked.bands[(worked.slots[slot] & 0xFFFFFFFF) - 1] |= bands;
+    return false;
+  }
   worked.slots[slot] = SlotValue(hash, worked.calls.size());
   worked.calls.emplace_back(call);
+  worked.bands.push_back(bands);
   return true;
 }
 
 bool IsWorked(const WorkedList& worked, std::string_view call) {
   return !worked.slots.empty() && worked.slots[SlotOf(worked, call, HashOf(call))] != 0;
+}
+
+bool IsWorkedOnBand(const WorkedList& worked, std::string_view call, int band) {
+  if (worked.slots.empty()) return false;
+  uint64_t held = worked.slots[SlotOf(worked, call, HashOf(call))];
+  return held != 0 && (worked.bands[(held & 0xFFFFFFFF) - 1] & BandBit(band)) != 0;
 }

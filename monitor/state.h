@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "common/files.h"
+#include "monitor/bands.h"
 #include "monitor/countries.h"
 
 inline constexpr int kCacheSize = 256;
@@ -63,11 +64,14 @@ struct LookupCache {
 // Callsigns already worked, unique, in order of first appearance; grows as needed.
 struct WorkedList {
   std::vector<std::string> calls;
+  std::vector<BandSet> bands;   // beside calls: the bands each was worked on
   std::vector<uint64_t> slots;  // an open-addressing table of positions in calls (see state.cpp)
 };
 
 // DXCC entities with a confirmed contact, unique, in order of first appearance.
 using ConfirmedList = std::vector<int32_t>;
+// Beside a ConfirmedList: the bands each of its entities is confirmed on.
+using ConfirmedBands = std::vector<BandSet>;
 
 // A decode file as one look at WSJT-X's folder found it.
 struct SeenDecodeFile {
@@ -110,6 +114,7 @@ struct MonitorState {
   std::string errorText;
   WorkedList worked;
   ConfirmedList confirmed;
+  ConfirmedBands confirmedBands;
   LookupCache cache;
   CallTable callers;
   ScreenRows rows;
@@ -131,6 +136,8 @@ struct MonitorState {
 // Makes room for this many calls at once: a list grown a call at a time copies its calls and
 // fills its table again at every doubling.
 void ReserveWorked(WorkedList& worked, size_t calls);
-// Adds call unless the list holds it already; true when added.
-bool AddWorked(WorkedList& worked, std::string_view call);
+// Adds call unless the list holds it already (then its bands join those it has); true when added.
+bool AddWorked(WorkedList& worked, std::string_view call, BandSet bands = kEveryBand);
 bool IsWorked(const WorkedList& worked, std::string_view call);
+// Worked on that band; on any band for kNoBand.
+bool IsWorkedOnBand(const WorkedList& worked, std::string_view call, int band);

@@ -5,7 +5,7 @@
 #include <string>
 
 // The console colours the programs use, by their palette numbers.
-enum ConsoleColour { kBlack = 0, kBlue = 1, kRed = 4, kLightGrey = 7, kLightGreen = 10, kLightRed = 12, kYellow = 14, kWhite = 15 };
+enum ConsoleColour { kBlack = 0, kBlue = 1, kRed = 4, kLightGrey = 7, kLightGreen = 10, kLightCyan = 11, kLightRed = 12, kYellow = 14, kWhite = 15 };
 
 inline constexpr int kScreenColumns = 140;
 inline constexpr int kScreenRows = 43;

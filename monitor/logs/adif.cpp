@@ -41,10 +41,10 @@ size_t NextTag(std::string_view line, size_t from) {
 
 RecordFields ScanRecord(std::string_view line) {
   RecordFields fields;
-  bool hasDxcc = false;
+  bool hasDxcc = false, hasBand = false, hasFreq = false;
   for (size_t at = NextTag(line, 0); at != std::string_view::npos; at = NextTag(line, at + 1)) {
     if (at + 1 >= line.size()) break;
-    switch (FoldCase(line[at + 1])) {  // most fields are none of these four: one test passes them
+    switch (FoldCase(line[at + 1])) {  // most fields are none of these: one test passes them
       case 'c':
         if (!fields.hasCall && NameAt(line, at + 1, "call:")) {
           fields.hasCall = true;
@@ -61,6 +61,18 @@ RecordFields ScanRecord(std::string_view line) {
         if (!hasDxcc && NameAt(line, at + 1, "dxcc:")) {
           hasDxcc = true;
           fields.dxcc = FieldValue(line, at, 5);
+        }
+        break;
+      case 'b':
+        if (!hasBand && NameAt(line, at + 1, "band:")) {
+          hasBand = true;
+          fields.band = FieldValue(line, at, 5);
+        }
+        break;
+      case 'f':
+        if (!hasFreq && NameAt(line, at + 1, "freq:")) {
+          hasFreq = true;
+          fields.freq = FieldValue(line, at, 5);
         }
         break;
       case 'a':

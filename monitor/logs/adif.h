@@ -11,6 +11,8 @@ struct RecordFields {
   bool workedMode = false;  // some mode field reads FT8 or JT65 ("<mode:3>FT8", "<mode:4>JT65")
   bool confirmed = false;   // some app_qrzlog_status field reads C ("<app_qrzlog_status:1>C")
   std::string_view dxcc;    // the first dxcc field's value
+  std::string_view band;    // the first band field's value ("20m", any case)
+  std::string_view freq;    // the first freq field's value, in MHz
 };
 
 RecordFields ScanRecord(std::string_view line);

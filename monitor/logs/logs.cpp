@@ -35,45 +35,51 @@ int ReadWsjtxLog(WorkedList& workedList, WsjtxLogTrack& track) {
   track = WsjtxLogTrack{mark, from};
   ReserveWorked(workedList, workedList.calls.size() + static_cast<size_t>((size - from) / kWsjtxRecordBytes));
   if (from < size && SeekOpenFile(file.handle, from)) {
-    std::string_view call;
     ForEachLine(file, [&](std::string_view line, int64_t end) {
       // A last record still being written (no line end, no <eor> yet) is read whole next time.
       if (end < 0 && !EndsRecord(line)) return;
-      if (CallFieldOf(line, call)) AddWorked(workedList, call);
+      RecordFields fields = ScanRecord(line);
+      if (fields.hasCall) AddWorked(workedList, fields.call, BandsOfContact(fields.band, fields.freq));
       if (end >= 0) track.end = end;
     });
   }
   return 0;
 }
 
-void AddConfirmed(ConfirmedList& confirmedList, std::string_view dxcc) {
+void AddConfirmed(ConfirmedList& confirmedList, ConfirmedBands* confirmedBands, std::string_view dxcc, BandSet bands) {
   int32_t entity = TextToWholeNumber(std::string(dxcc));
   if (entity <= 0) return;  // 0 is no entity: a contact at sea (/MM) confirms none
-  if (std::find(confirmedList.begin(), confirmedList.end(), entity) == confirmedList.end())
-    confirmedList.push_back(entity);
+  auto at = std::find(confirmedList.begin(), confirmedList.end(), entity);
+  size_t index = static_cast<size_t>(at - confirmedList.begin());
+  if (at == confirmedList.end()) confirmedList.push_back(entity);
+  if (!confirmedBands) return;
+  if (confirmedBands->size() <= index) confirmedBands->resize(index + 1, 0);
+  (*confirmedBands)[index] |= bands;
 }
 
 // The records of the QRZ logbook copy from the read position on, into either list or both:
 // FT8 and JT65 contacts to worked, the entities of confirmed contacts to confirmed.
-void ScanQrzCopy(TextFile& file, WorkedList* worked, ConfirmedList* confirmed) {
+void ScanQrzCopy(TextFile& file, WorkedList* worked, ConfirmedList* confirmed, ConfirmedBands* confirmedBands) {
   std::string call;
   ForEachLine(file, [&](std::string_view record, int64_t) {
     RecordFields fields = ScanRecord(record);
-    if (confirmed && fields.confirmed && !fields.dxcc.empty()) AddConfirmed(*confirmed, fields.dxcc);
+    BandSet bands = BandsOfContact(fields.band, fields.freq);
+    if (confirmed && fields.confirmed && !fields.dxcc.empty()) AddConfirmed(*confirmed, confirmedBands, fields.dxcc, bands);
     if (!worked || !fields.workedMode || !fields.hasCall) return;
     // QRZ writes the slash of a portable call as "_": W7XYZ_P is W7XYZ/P.
     if (fields.call.find('_') == std::string_view::npos) {
-      AddWorked(*worked, fields.call);
+      AddWorked(*worked, fields.call, bands);
       return;
     }
     call.assign(fields.call);
     std::replace(call.begin(), call.end(), '_', '/');
-    AddWorked(*worked, call);
+    AddWorked(*worked, call, bands);
   });
 }
 
 // The QRZ logbook copy into the worked list, started afresh, and into confirmedList when given.
-void LoadQrzCopy(WorkedList& workedList, ConfirmedList* confirmedList, std::string& errorText) {
+void LoadQrzCopy(WorkedList& workedList, ConfirmedList* confirmedList, ConfirmedBands* confirmedBands,
+                 std::string& errorText) {
   errorText.clear();
   TextFile file;
   // A first run has no copy yet: the run goes on with what WSJT-X's log gives.
@@ -94,7 +100,7 @@ void LoadQrzCopy(WorkedList& workedList, ConfirmedList* confirmedList, std::stri
   }
   workedList = WorkedList{};
   ReserveWorked(workedList, static_cast<size_t>(FileSize(file) / kQrzRecordBytes));
-  ScanQrzCopy(file, &workedList, confirmedList);
+  ScanQrzCopy(file, &workedList, confirmedList, confirmedBands);
 }
 
 }  // namespace
@@ -131,7 +137,9 @@ void ReloadWsjtxWorked(WorkedList& workedList, std::string& errorText, WsjtxLogT
   if (errorNumber != 0) errorText = ErrorReport(errorNumber) + "READWSJT";
 }
 
-void LoadQrzWorked(WorkedList& workedList, std::string& errorText) { LoadQrzCopy(workedList, nullptr, errorText); }
+void LoadQrzWorked(WorkedList& workedList, std::string& errorText) {
+  LoadQrzCopy(workedList, nullptr, nullptr, errorText);
+}
 
 void LoadConfirmedDX(ConfirmedList& confirmedList, std::string& errorText) {
   errorText.clear();
@@ -140,11 +148,13 @@ void LoadConfirmedDX(ConfirmedList& confirmedList, std::string& errorText) {
   if (!OpenForReading(file, LogBookCopyName(), FileShare::kExclusive)) return;
   std::string line;
   ReadLine(file, line);  // the download's time stamp
-  ScanQrzCopy(file, nullptr, &confirmedList);
+  ScanQrzCopy(file, nullptr, &confirmedList, nullptr);
 }
 
-void LoadQrzLists(WorkedList& workedList, ConfirmedList& confirmedList, std::string& errorText) {
+void LoadQrzLists(WorkedList& workedList, ConfirmedList& confirmedList, std::string& errorText,
+                  ConfirmedBands* confirmedBands) {
   confirmedList.clear();
-  LoadQrzCopy(workedList, &confirmedList, errorText);
+  if (confirmedBands) confirmedBands->clear();
+  LoadQrzCopy(workedList, &confirmedList, confirmedBands, errorText);
 }
 

@@ -19,8 +19,10 @@ void LoadQrzWorked(WorkedList& workedList, std::string& errorText);
 // The DXCC entities of every confirmed contact in the local logbook copy; reports nothing.
 void LoadConfirmedDX(ConfirmedList& confirmedList, std::string& errorText);
 // Both at once, as start-up needs them: the copy (100,000 records in a decade) is read once.
-// Fails as LoadQrzWorked does.
-void LoadQrzLists(WorkedList& workedList, ConfirmedList& confirmedList, std::string& errorText);
+// Fails as LoadQrzWorked does. confirmedBands, when given, gets the bands each entity is
+// confirmed on, beside confirmedList.
+void LoadQrzLists(WorkedList& workedList, ConfirmedList& confirmedList, std::string& errorText,
+                  ConfirmedBands* confirmedBands = nullptr);
 // The local logbook copy: the account name followed by ".adi.txt", in the current folder.
 std::string LogBookCopyName();
 // WSJT-X's folder, where its decode file, its log and a downloaded cty.dat are: "WSJT-X", or

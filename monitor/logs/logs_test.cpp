@@ -276,6 +276,38 @@ TEST_F(LogsTest, AMissingWsjtxFolderIsSaidAndARigNameFollowsItsOwn) {
   glb_RigName.clear();
 }
 
+// Each contact counts on its band: the band field (any case), else its frequency's band; one
+// with neither counts on every band, so that it never makes a band look new.
+TEST_F(LogsTest, ContactsCarryTheirBand) {
+  WriteWsjtxLog("<call:6>JA1ABC <gridsquare:4>PM95 <mode:3>FT8 <qso_date:8>20261208 <band:3>20m <freq:9>14.075476 <eor>\n"
+                "<call:5>K1ABC <mode:3>FT8 <freq:8>7.075123 <eor>\n"
+                "<call:5>DL1AB <mode:3>FT8 <eor>\n"
+                "<call:4>VK2A <mode:3>FT8 <band:3>20M <eor>\n"
+                "<call:6>JA1ABC <mode:3>FT8 <band:3>15m <freq:9>21.075000 <eor>\n");
+  MergeWsjtxWorked(worked, error, track);
+  struct Row {
+    const char* call;
+    const char* band;
+    bool worked;
+  };
+  for (const Row& row : {Row{"JA1ABC", "20m", true}, {"JA1ABC", "15m", true}, {"JA1ABC", "40m", false},
+                         {"K1ABC", "40m", true}, {"K1ABC", "20m", false}, {"DL1AB", "6m", true}, {"VK2A", "20m", true},
+                         {"VK2A", "40m", false}})
+    EXPECT_EQ(IsWorkedOnBand(worked, row.call, BandNamed(row.band)), row.worked) << row.call << " " << row.band;
+  WriteFile("K1XYZ.adi.txt", "Download Time Stamp: 03-08-2021 12:00:00\r\n"
+                             "<call:5>JA1ZZ<band:3>20m<mode:3>FT8<app_qrzlog_status:1>C<dxcc:3>339<eor>\r\n"
+                             "<call:5>JA2ZZ<freq:6>7.0740<mode:3>FT8<app_qrzlog_status:1>C<dxcc:3>339<eor>\r\n"
+                             "<call:5>DL2ZZ<band:3>40m<mode:3>FT8<app_qrzlog_status:1>N<dxcc:3>230<eor>\r\n"
+                             "<call:5>VK2ZZ<mode:3>FT8<app_qrzlog_status:1>C<dxcc:3>150<eor>\r\n");
+  ConfirmedList confirmed;
+  ConfirmedBands bands;
+  LoadQrzLists(worked, confirmed, error, &bands);
+  EXPECT_EQ(confirmed, (ConfirmedList{339, 150}));
+  EXPECT_EQ(bands, (ConfirmedBands{BandBit(BandNamed("20m")) | BandBit(BandNamed("40m")), kEveryBand}));
+  EXPECT_TRUE(IsWorkedOnBand(worked, "DL2ZZ", BandNamed("40m")));
+  EXPECT_FALSE(IsWorkedOnBand(worked, "DL2ZZ", BandNamed("20m")));
+}
+
 TEST_F(LogsTest, QrzCopyGivesFt8AndJt65ContactsAndConfirmedEntities) {
   for (const char* end : {"\r\n", "\n"}) {
     std::string e = end;

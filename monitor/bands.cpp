@@ -1,0 +1,54 @@
+// ADIF's band table.
+#include "monitor/bands.h"
+
+#include <iterator>
+
+#include "common/text.h"
+
+namespace {
+
+struct Band {
+  const char* name;
+  double lower, upper;  // MHz, both edges in the band
+};
+
+constexpr Band kBands[] = {
+    {"2190m", .1357, .1378},    {"630m", .472, .479},      {"560m", .501, .504},       {"160m", 1.8, 2.0},
+    {"80m", 3.5, 4.0},          {"60m", 5.06, 5.45},       {"40m", 7.0, 7.3},          {"30m", 10.1, 10.15},
+    {"20m", 14.0, 14.35},       {"17m", 18.068, 18.168},   {"15m", 21.0, 21.45},       {"12m", 24.890, 24.99},
+    {"10m", 28.0, 29.7},        {"8m", 40.0, 45.0},        {"6m", 50.0, 54.0},         {"5m", 54.000001, 69.9},
+    {"4m", 70.0, 71.0},         {"2m", 144.0, 148.0},      {"1.25m", 222.0, 225.0},    {"70cm", 420.0, 450.0},
+    {"33cm", 902.0, 928.0},     {"23cm", 1240.0, 1300.0},  {"13cm", 2300.0, 2450.0},   {"9cm", 3300.0, 3500.0},
+    {"6cm", 5650.0, 5925.0},    {"3cm", 10000.0, 10500.0}, {"1.25cm", 24000.0, 24250.0}, {"6mm", 47000.0, 47200.0},
+    {"4mm", 75500.0, 81000.0},  {"2.5mm", 119980.0, 123000.0}, {"2mm", 134000.0, 149000.0}, {"1mm", 241000.0, 250000.0},
+    {"submm", 300000.0, 7500000.0},
+};
+
+char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
+
+}  // namespace
+
+int BandOfMegahertz(double megahertz) {
+  for (size_t i = 0; i < std::size(kBands); ++i)
+    if (megahertz >= kBands[i].lower && megahertz <= kBands[i].upper) return static_cast<int>(i);
+  return kNoBand;
+}
+
+int BandNamed(std::string_view name) {
+  for (size_t i = 0; i < std::size(kBands); ++i) {
+    std::string_view known = kBands[i].name;
+    if (known.size() != name.size()) continue;
+    size_t at = 0;
+    while (at < name.size() && Lower(name[at]) == known[at]) ++at;
+    if (at == name.size()) return static_cast<int>(i);
+  }
+  return kNoBand;
+}
+
+const char* BandName(int band) { return band >= 0 && band < static_cast<int>(std::size(kBands)) ? kBands[band].name : ""; }
+
+BandSet BandsOfContact(std::string_view band, std::string_view frequency) {
+  int named = BandNamed(band);
+  if (named == kNoBand && !frequency.empty()) named = BandOfMegahertz(TextToNumber(std::string(frequency)));
+  return BandBit(named);
+}
