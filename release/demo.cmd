@@ -4,6 +4,8 @@ rem WSJT-X feed, in a scratch folder of its own. No account, radio or WSJT-X is 
 rem Press Y or N at the logbook question; the table fills within a minute. Ctrl+C or closing
 rem the window ends the demo. "demo.cmd free" runs it as an operator without a QRZ XML
 rem subscription: entities come from the calls' prefixes, bearings from the grids sent.
+rem "demo.cmd bands" classes rows by band slot: Finland, confirmed on 40 m only, is a new
+rem band on 20 m.
 setlocal
 set "here=%~dp0"
 set "port=18073"
@@ -17,6 +19,8 @@ xcopy /e /i /q /y "%here%demo\seed" "%scratch%" >nul
 copy /y "%here%DXAlert.wav" "%scratch%" >nul
 copy /y "%here%StationAlert.wav" "%scratch%" >nul
 set "call=N0VANE"
+set "options="
+if /i "%~1"=="bands" set "options=--by-band"
 if /i "%~1"=="free" (
   set "call=N0FREE"
   copy /y "%scratch%\Config-free.ini" "%scratch%\Config.ini" >nul
@@ -34,7 +38,7 @@ set "LOCALAPPDATA=%scratch%"
 set "TEMP=%scratch%\temp"
 set "DXVANE_QRZ_XML_URL=http://127.0.0.1:%port%"
 set "DXVANE_QRZ_LOGBOOK_URL=http://127.0.0.1:%port%"
-"%here%dxvane.exe"
+"%here%dxvane.exe" %options%
 
 taskkill /f /im qrz_double.exe >nul 2>&1
 taskkill /f /im decode_feed.exe >nul 2>&1

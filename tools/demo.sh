@@ -3,6 +3,8 @@
 # dxvane in a scratch folder. No account, radio or WSJT-X needed. Ctrl+C ends it all.
 #   tools/demo.sh          as an operator with a QRZ XML subscription
 #   tools/demo.sh --free   as one without: entities from the calls' prefixes, bearings from grids
+#   tools/demo.sh --by-band   rows classed by band slot: Finland, confirmed on 40 m only, is a
+#                             new band on 20 m
 # Installed, the same script is bin/dxvane-demo and finds the installed tree beside it.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -45,11 +47,17 @@ cp -R "$seed/." "$scratch/"
 chmod -R u+w "$scratch"  # an installed seed is read-only
 cp "$sounds/DXAlert.wav" "$sounds/StationAlert.wav" "$scratch/"
 call=N0VANE
-if [ "${1:-}" = "--free" ]; then
-  call=N0FREE
-  cp "$scratch/Config-free.ini" "$scratch/Config.ini"
-  cp "$scratch/N0VANE.adi.txt" "$scratch/N0FREE.adi.txt"
-fi
+options=()
+for argument in "$@"; do
+  case "$argument" in
+    --free)
+      call=N0FREE
+      cp "$scratch/Config-free.ini" "$scratch/Config.ini"
+      cp "$scratch/N0VANE.adi.txt" "$scratch/N0FREE.adi.txt" ;;
+    --by-band) options+=(--by-band) ;;
+    *) echo "Usage: dxvane-demo [--free] [--by-band]" >&2; exit 2 ;;
+  esac
+done
 
 "$helpers/decode_feed" --stations "$data/qrz_stations.txt" --folder "$scratch/WSJT-X" --call "$call" --grid EN34 --after-login "$scratch/temp/QRZ_Data.tmp" &
 pids+=($!)
@@ -57,4 +65,4 @@ pids+=($!)
 cd "$scratch"
 LOCALAPPDATA="$scratch" TEMP="$scratch/temp" \
   DXVANE_QRZ_XML_URL="http://127.0.0.1:$port" DXVANE_QRZ_LOGBOOK_URL="http://127.0.0.1:$port" \
-  "$monitor"
+  "$monitor" ${options[@]+"${options[@]}"}
