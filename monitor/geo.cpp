@@ -55,7 +55,7 @@ bool GridCentre(const std::string& grid, double& latitude, double& longitude) {
     char c = static_cast<char>(grid[at] & ~0x20);  // either case
     return c >= 'A' && c <= last ? c - 'A' : -1;
   };
-  auto digit = [&](size_t at) { return grid[at] >= '0' && grid[at] <= '9' ? grid[at] - '0' : -1; };
+  auto digit = [&](size_t at) { return IsDigit(grid[at]) ? grid[at] - '0' : -1; };
   if (grid.size() != 4 && grid.size() != 6) return false;
   int field[2] = {letter(0, 'R'), letter(1, 'R')}, square[2] = {digit(2), digit(3)};
   if (field[0] < 0 || field[1] < 0 || square[0] < 0 || square[1] < 0) return false;

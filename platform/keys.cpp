@@ -65,7 +65,7 @@ std::string KeyFromCsi(const std::string& sequence) {
     return final >= 'A' && final <= 'E' ? ExtendedKey(static_cast<unsigned char>(kScanF1 + final - 'A')) : "";
   if (final == '~') {
     int number = 0;
-    for (size_t i = 2; i < sequence.size() && sequence[i] >= '0' && sequence[i] <= '9'; ++i)
+    for (size_t i = 2; i < sequence.size() && IsDigit(sequence[i]); ++i)
       number = std::min(number * 10 + (sequence[i] - '0'), 1000);  // no key has a longer number
     unsigned char scan = ScanForTilde(number);
     return scan ? ExtendedKey(scan) : "";
