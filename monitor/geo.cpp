@@ -1,6 +1,8 @@
 // Bearing and distance with the constants the station table has always shown.
 #include "monitor/geo.h"
 
+#include "common/text.h"
+
 #include <cmath>
 
 namespace {

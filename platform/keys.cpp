@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "common/text.h"
 #include "common/unicode.h"
 
 namespace {
