@@ -13,6 +13,13 @@
 
 namespace {
 
+const char* kUsage =
+    "Usage: qrz_double [--port N] [--data DIR] [--expire-after N] [--lookup-limit N]\n"
+    "                  [--fault stall|garbage|http-error|refuse|slow-gateway|trickle]\n"
+    "                  [--logbook-shape result-last|result-first|status] [--end-with PROGRAM]\n"
+    "A local stand-in for the QRZ XML service and logbook API on 127.0.0.1: prints \"port N\" and\n"
+    "serves until it is stopped. With --fault refuse the port it prints is one where nothing listens.\n";
+
 std::atomic<bool> stopping{false};
 
 void OnStop(int) { stopping = true; }
@@ -41,6 +48,14 @@ int main(int argc, char** argv) {
   std::string data;
   int port = 0;
   QrzFault fault = QrzFault::kNone;
+  if (arguments.size() == 2 && arguments[1] == "--help") {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
+  if (arguments.size() % 2 == 0) {  // an option without its value
+    std::fprintf(stderr, "qrz_double: %s needs a value\n%s", arguments.back().c_str(), kUsage);
+    return 2;
+  }
   for (size_t i = 1; i + 1 < arguments.size(); i += 2) {
     const std::string& flag = arguments[i];
     const std::string& value = arguments[i + 1];
@@ -52,7 +67,7 @@ int main(int argc, char** argv) {
     else if (flag == "--fault") fault = FaultNamed(value);
     else if (flag == "--logbook-shape") options.logbookShape = ShapeNamed(value);
     else {
-      std::fprintf(stderr, "qrz_double: unknown option %s\n", flag.c_str());
+      std::fprintf(stderr, "qrz_double: unknown option %s\n%s", flag.c_str(), kUsage);
       return 2;
     }
   }
