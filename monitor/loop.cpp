@@ -162,8 +162,8 @@ void DrawStatistics(MonitorState& state) {
   PrintAt(41, 2, "Run Time: " + RunTimeText(state));
   PrintAt(41, 22, "Total CQ's:" + NumberPrintText(state.totalCQs));
   PrintAt(41, 40, "QRZ Lookups: " + NumberPrintText(state.qrzLookups));
-  // Callers not asked because the service was out of reach came from no cache either.
-  PrintAt(41, 60, "Cache Lookups: " + NumberPrintText(state.totalCQs - state.qrzLookups - state.cache.skippedCqs));
+  // The CQ callers the ring answered: never negative, whoever else was looked up.
+  PrintAt(41, 60, "Cache Lookups: " + NumberPrintText(state.cache.cqCacheHits));
   PrintAt(42, 2, "Running 5 minute avg CQ's per/min: " + FiveMinuteAverage(state));
   DrawNotices(state);
 }

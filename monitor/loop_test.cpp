@@ -247,7 +247,7 @@ TEST_F(MonitorTest, AFullPassDrawsTheTableInItsColours) {
   EXPECT_EQ(Cells(41, 2, "Run Time: 00:00:02", kBlack, kWhite), "");
   EXPECT_EQ(Cells(41, 22, "Total CQ's: 12 ", kBlack, kWhite), "");
   EXPECT_EQ(Cells(41, 40, "QRZ Lookups:  13 ", kBlack, kWhite), "");
-  EXPECT_EQ(Cells(41, 60, "Cache Lookups: -1 ", kBlack, kWhite), "");
+  EXPECT_EQ(Cells(41, 60, "Cache Lookups:  0 ", kBlack, kWhite), "");  // the caller of the operator is no CQ
   EXPECT_EQ(Cells(42, 2, "Running 5 minute avg CQ's per/min:  2.4 ", kBlack, kWhite), "");
   EXPECT_EQ(Cells(41, 82, "Worked          ", kBlack, kLightGreen), "");
   EXPECT_EQ(Cells(41, 100, "Confirmed DX      ", kRed, kWhite), "");
@@ -256,6 +256,9 @@ TEST_F(MonitorTest, AFullPassDrawsTheTableInItsColours) {
   EXPECT_EQ(Cells(42, 100, "Station Calling Me", kBlack, kLightRed), "");
   EXPECT_EQ(state.newRowsEnd, 0);
   EXPECT_TRUE(PlayedSounds().empty());  // the first pass has no second separator
+  AppendDecodes(Decode("CQ W1AW FN31") + Decode("N0VANE ZS6RJ KG44"));
+  ASSERT_TRUE(PollPeriod(state));
+  EXPECT_EQ(Cells(41, 60, "Cache Lookups:  1 ", kBlack, kWhite), "");  // W1AW's second CQ
 }
 
 TEST_F(MonitorTest, RowsAboveTheSecondSeparatorAreNewAndSound) {

@@ -57,7 +57,7 @@ struct LookupCache {
   std::array<CacheEntry, kCacheSize + 1> entry;
   std::vector<CacheEntry> failed;  // callers of the latest batch whose lookup failed: shown, not kept
   std::string serviceError;        // why the lookups stopped, until one succeeds again
-  int32_t skippedCqs = 0;          // CQ callers not asked because the lookups had stopped
+  int32_t cqCacheHits = 0;         // CQ callers answered from the ring
   bool noSession = false;          // no session is open: no caller is asked
 };
 

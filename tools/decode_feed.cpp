@@ -1,10 +1,12 @@
-// decode_feed: plays WSJT-X for the demo. A few seconds after every 15-second boundary it
-// appends a period's decodes to ALL.TXT, and now and then a contact to WSJTX_log.adi.
+// decode_feed: plays WSJT-X for the demo. Shortly before every 15-second boundary, as WSJT-X's
+// decoder does, it appends the ending period's decodes to ALL.TXT, and now and then a contact
+// to WSJTX_log.adi. A station is heard once a period.
 //   decode_feed --folder WSJT-X-FOLDER --call MYCALL --grid GRID [--stations FILE] [--periods N]
 //               [--after-login QRZ-REPLY-FILE] [--end-with PROGRAM]
 // With --after-login it starts when the monitor has logged in (the reply file holds a key),
 // so that its showcase period lands in the first table the monitor draws, however long the
 // user took to answer the logbook question.
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <ctime>
@@ -31,6 +33,8 @@ struct Feed {
   std::mt19937 random{20210308};
   const char* frequency = "14.074";
   int period = 0;
+  std::time_t lastPeriodStart = -1;  // the period last written, never written twice
+  std::vector<std::string> heard;    // the stations heard in the period being written
 };
 
 constexpr const char* kBands[] = {"14.074", "7.074", "21.074"};
@@ -51,6 +55,22 @@ const Station& AnyStation(Feed& feed) {
   return feed.stations[Pick(feed, static_cast<int>(feed.stations.size()))];
 }
 
+bool Heard(const Feed& feed, const std::string& call) {
+  return std::find(feed.heard.begin(), feed.heard.end(), call) != feed.heard.end();
+}
+
+// A station not heard yet this period: a decoder reports each one once. Null when the few
+// tries found none.
+const Station* NewStation(Feed& feed) {
+  for (int attempt = 0; attempt < 20; ++attempt) {
+    const Station& station = AnyStation(feed);
+    if (Heard(feed, station.call)) continue;
+    feed.heard.push_back(station.call);
+    return &station;
+  }
+  return nullptr;
+}
+
 std::string Report(Feed& feed) {
   int snr = -20 + Pick(feed, 25);
   char text[16];
@@ -58,8 +78,11 @@ std::string Report(Feed& feed) {
   return text;
 }
 
+// A message sent by a station not heard yet this period; empty when none is left.
 std::string Message(Feed& feed, std::vector<std::string>& callers) {
-  const Station& station = AnyStation(feed);
+  const Station* sender = NewStation(feed);
+  if (!sender) return "";
+  const Station& station = *sender;
   const Station& other = AnyStation(feed);
   switch (Pick(feed, 10)) {
     case 0: return "CQ DX " + station.call + " " + station.grid;
@@ -108,6 +131,8 @@ std::string FirstPeriod(Feed& feed, const std::string& stamp) {
                               "CQ VP8QQZ GD18", "CQ VK2DX QF56", "W1AW DL5NAM JO43", "CQ EA4JOS IM87",
                               "CQ W7XYZ/P DM45", "CQ W9HBM EN53 ?", "CQ POTA K0MPL EN46", "CQ K2A FN32"})
     lines += DecodeLine(feed, stamp, "Rx", message);
+  feed.heard = {"W1AW", "K2LYV", "JH3PRR", "PY2XB", "VP8QQZ", "VK2DX", "DL5NAM", "EA4JOS", "W7XYZ/P", "W9HBM",
+                "K0MPL", "K2A", "W4DXX", "ZS6RJ"};
   lines += DecodeLine(feed, stamp, "Rx", feed.myCall + " W4DXX RR73                     a1");
   lines += DecodeLine(feed, stamp, "Rx", feed.myCall + " <...> -10");
   lines += DecodeLine(feed, stamp, "Tx", "W4DXX " + feed.myCall + " RRR");
@@ -115,6 +140,9 @@ std::string FirstPeriod(Feed& feed, const std::string& stamp) {
 }
 
 void FeedPeriod(Feed& feed, std::time_t periodStart) {
+  if (periodStart == feed.lastPeriodStart) return;
+  feed.lastPeriodStart = periodStart;
+  feed.heard.clear();
   ++feed.period;
   if (feed.period % 12 == 0) feed.frequency = kBands[(feed.period / 12) % 3];
   std::string stamp = Stamp(periodStart, "%y%m%d_%H%M%S");
@@ -122,7 +150,10 @@ void FeedPeriod(Feed& feed, std::time_t periodStart) {
   std::vector<std::string> callers;
   if (feed.period == 1) lines = FirstPeriod(feed, stamp);
   int count = 4 + Pick(feed, 6);
-  for (int i = 0; i < count; ++i) lines += DecodeLine(feed, stamp, "Rx", Message(feed, callers));
+  for (int i = 0; i < count; ++i) {
+    std::string message = Message(feed, callers);
+    if (!message.empty()) lines += DecodeLine(feed, stamp, "Rx", message);
+  }
   if (feed.period % 5 == 0) lines += DecodeLine(feed, stamp, "Tx", "CQ " + feed.myCall + " " + feed.myGrid);
   Append(feed.folder + "/ALL.TXT", lines);
   if (feed.period % 6 == 0 && !callers.empty()) LogContact(feed, callers.front(), periodStart);
@@ -173,11 +204,13 @@ int main(int argc, char** argv) {
     --periods;
   }
   for (int done = 0; periods < 0 || done < periods; ++done) {
-    // The decodes of a period appear a few seconds into the next one.
+    // WSJT-X's decodes of a period are written a second or two before it ends, and the monitor
+    // reads them just after the boundary.
     seconds now = duration_cast<seconds>(system_clock::now().time_since_epoch());
     seconds boundary = (now / seconds(15) + 1) * seconds(15);
-    std::this_thread::sleep_until(system_clock::time_point(boundary + seconds(2)));
-    FeedPeriod(feed, static_cast<std::time_t>(boundary.count() - 15));
+    std::this_thread::sleep_until(system_clock::time_point(boundary - milliseconds(1500)));
+    FeedPeriod(feed, static_cast<std::time_t>(boundary.count() - 15));  // the showcase's period is not written again
+    std::this_thread::sleep_until(system_clock::time_point(boundary));
   }
   return 0;
 }

@@ -115,6 +115,7 @@ void LookupWithCache(const CallTable& callTable, LookupCache& lookupCache, int32
     if (int hit = FindSlot(lookupCache, caller.call)) {
       CacheEntry& entry = lookupCache.entry[hit];
       ++entry.count;
+      if (caller.kind == CallerKind::kCq) ++lookupCache.cqCacheHits;
       if (entry.roughPosition) PlaceByGrid(entry, caller.grid);
       continue;
     }
@@ -123,7 +124,6 @@ void LookupWithCache(const CallTable& callTable, LookupCache& lookupCache, int32
     // One time-out a period at most, never one per caller; and none past the period's end.
     if (serviceDown || limits.totalSeconds == 0) {
       AddFailed(lookupCache, caller, countries);
-      if (caller.kind == CallerKind::kCq) ++lookupCache.skippedCqs;
       continue;
     }
     // The station is kept under the call as decoded, which the service may answer in
