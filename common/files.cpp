@@ -215,7 +215,10 @@ std::string QuotedWhereNeeded(const std::string& text) {
   // The plain form drops or stops at line ends and tabs; the quoted one keeps every byte but Ctrl-Z.
   for (char c : text) plainFails = plainFails || static_cast<unsigned char>(c) < 32;
   if (!plainFails) return text;
-  return "\"" + ReplaceAll(text, "\"", "\"\"") + "\"";
+  std::string quoted(1, '"');
+  quoted += ReplaceAll(text, "\"", "\"\"");
+  quoted += '"';
+  return quoted;
 }
 
 int64_t FileSize(TextFile& file) {

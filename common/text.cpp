@@ -21,7 +21,11 @@ std::string FormatSignificant(double value, int digits) {
   int exponent = std::atoi(p + 1);
   while (mantissa.size() > 1 && mantissa.back() == '0') mantissa.pop_back();
   int pointAt = exponent + 1;  // digits before the decimal point
-  if (pointAt <= 0) return "." + std::string(-pointAt, '0') + mantissa;
+  if (pointAt <= 0) {
+    std::string fraction(1, '.');
+    fraction.append(static_cast<size_t>(-pointAt), '0');
+    return fraction + mantissa;
+  }
   if (pointAt >= static_cast<int>(mantissa.size()))
     return mantissa + std::string(pointAt - mantissa.size(), '0');
   return mantissa.substr(0, pointAt) + "." + mantissa.substr(pointAt);

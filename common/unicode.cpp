@@ -30,7 +30,7 @@ size_t Utf8Sequence(const std::string& text, size_t at, char32_t& character) {
 }  // namespace
 
 bool IsValidUtf8(const std::string& text) {
-  char32_t character;
+  char32_t character = 0;
   for (size_t at = 0; at < text.size();) {
     size_t length = Utf8Sequence(text, at, character);
     if (length == 0) return false;
@@ -46,7 +46,7 @@ std::u32string DecodeCharacters(const std::string& text) {
     for (char byte : text) characters += static_cast<unsigned char>(byte);
     return characters;
   }
-  char32_t character;
+  char32_t character = 0;
   for (size_t at = 0; at < text.size(); characters += character) at += Utf8Sequence(text, at, character);
   return characters;
 }

@@ -55,7 +55,7 @@ void DrawProgress(int progress) {
   if (progress > 0) ConsolePrint(std::string(progress, kShadeBlock));
   ConsoleLocate(kStatusRow, kCounterColumn);
   ConsoleSetColour(kBlack, kWhite);
-  ConsolePrint(Right(" " + std::to_string(progress), 2) + "/15");
+  ConsolePrint(FitRight(std::to_string(progress), 2) + "/15");
 }
 
 // An alert sound: the operator's own in the current folder, else the one installed with the
