@@ -8,8 +8,8 @@
 namespace {
 
 struct Band {
-  const char* name;
-  double lower, upper;  // MHz, both edges in the band
+  std::string_view name;  // its length known without a look: every contact is named against them all
+  double lower, upper;    // MHz, both edges in the band
 };
 
 constexpr Band kBands[] = {
@@ -37,7 +37,7 @@ int BandOfMegahertz(double megahertz) {
 int BandNamed(std::string_view name) {
   for (size_t i = 0; i < std::size(kBands); ++i) {
     std::string_view known = kBands[i].name;
-    if (known.size() != name.size()) continue;
+    if (known.size() != name.size() || known.back() != Lower(name.back())) continue;
     size_t at = 0;
     while (at < name.size() && Lower(name[at]) == known[at]) ++at;
     if (at == name.size()) return static_cast<int>(i);
@@ -45,7 +45,9 @@ int BandNamed(std::string_view name) {
   return kNoBand;
 }
 
-const char* BandName(int band) { return band >= 0 && band < static_cast<int>(std::size(kBands)) ? kBands[band].name : ""; }
+const char* BandName(int band) {
+  return band >= 0 && band < static_cast<int>(std::size(kBands)) ? kBands[band].name.data() : "";
+}
 
 BandSet BandsOfContact(std::string_view band, std::string_view frequency) {
   int named = BandNamed(band);

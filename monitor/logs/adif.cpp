@@ -96,6 +96,20 @@ bool CallFieldOf(std::string_view line, std::string_view& value) {
   return false;
 }
 
+void BandFieldsOf(std::string_view line, std::string_view& band, std::string_view& freq) {
+  // WSJT-X writes "<band:3>20m" in lower case: found in one search. Other loggers' fields, in
+  // any case, take a scan of the line.
+  size_t at = line.find("<band:");
+  if (at != std::string_view::npos) {
+    band = FieldValue(line, at, 5);
+    freq = {};
+    return;
+  }
+  RecordFields fields = ScanRecord(line);
+  band = fields.band;
+  freq = fields.freq;
+}
+
 bool EndsRecord(std::string_view line) {
   for (size_t at = NextTag(line, 0); at != std::string_view::npos; at = NextTag(line, at + 1))
     if (NameAt(line, at + 1, "eor>")) return true;

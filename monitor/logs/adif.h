@@ -18,5 +18,8 @@ struct RecordFields {
 RecordFields ScanRecord(std::string_view line);
 // The value of the first call field. False when the line has no call field.
 bool CallFieldOf(std::string_view line, std::string_view& value);
+// The values of the first band field and, when the line has none, of the first freq field;
+// empty when missing.
+void BandFieldsOf(std::string_view line, std::string_view& band, std::string_view& freq);
 // True when the line holds a record's end, "<eor>" in any case.
 bool EndsRecord(std::string_view line);

@@ -35,11 +35,14 @@ int ReadWsjtxLog(WorkedList& workedList, WsjtxLogTrack& track) {
   track = WsjtxLogTrack{mark, from};
   ReserveWorked(workedList, workedList.calls.size() + static_cast<size_t>((size - from) / kWsjtxRecordBytes));
   if (from < size && SeekOpenFile(file.handle, from)) {
+    std::string_view call, band, freq;
     ForEachLine(file, [&](std::string_view line, int64_t end) {
       // A last record still being written (no line end, no <eor> yet) is read whole next time.
       if (end < 0 && !EndsRecord(line)) return;
-      RecordFields fields = ScanRecord(line);
-      if (fields.hasCall) AddWorked(workedList, fields.call, BandsOfContact(fields.band, fields.freq));
+      if (CallFieldOf(line, call)) {
+        BandFieldsOf(line, band, freq);
+        AddWorked(workedList, call, BandsOfContact(band, freq));
+      }
       if (end >= 0) track.end = end;
     });
   }
