@@ -99,7 +99,7 @@ std::string FileNameOf(const std::string& path) {
 std::string WaitingNotice(const std::string& path, int errorNumber) {
   // WSJT-X never run here, a wrong LOCALAPPDATA, or a second radio's name not given.
   if (errorNumber == kPathNotFound)
-    return "Waiting for WSJT-X's folder " + FolderOf(path) + ": start WSJT-X once, or name its radio with --rig NAME";
+    return "Waiting for WSJT-X's folder " + FolderOf(path) + " (start WSJT-X once, or --rig NAME)";
   std::string notice = "Waiting for " + FileNameOf(path);
   std::string kind = OddFileKindOf(path);
   if (!kind.empty()) return notice + ": it is " + kind + ", not a file";

@@ -417,7 +417,7 @@ TEST_F(DecodesTest, AMissingFolderIsWaitedForAndReadWhenItAppears) {
   poll.Run("WSJT-X/ALL.TXT");
   EXPECT_EQ(poll.error, "");
   EXPECT_TRUE(poll.track.waiting);
-  EXPECT_EQ(poll.track.notice, "Waiting for WSJT-X's folder WSJT-X: start WSJT-X once, or name its radio with --rig NAME");
+  EXPECT_EQ(poll.track.notice, "Waiting for WSJT-X's folder WSJT-X (start WSJT-X once, or --rig NAME)");
   EXPECT_EQ(TheConsole().keyWaits, 0);
   std::filesystem::create_directory("WSJT-X");
   WriteFile("WSJT-X/ALL.TXT", Decode("CQ W1ABC FN42") + "\n");
