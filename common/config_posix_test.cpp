@@ -39,13 +39,13 @@ TEST(Config, SavingNeverLosesTheOldFile) {
   bool mounted = geteuid() == 0 && system(("mount -t tmpfs -o size=64k tmpfs " + readOnly + " 2>/dev/null").c_str()) == 0;
   if (mounted) {  // root writes anywhere: a read-only file system stops it
     WriteFile(readOnly + "/Config.ini", "old\r\n");
-    system(("mount -o remount,ro " + readOnly).c_str());
+    ASSERT_TRUE(MakeReadOnly(readOnly));
   } else {
     chmod(readOnly.c_str(), 0500);
   }
   bool saved = WriteConfig(readOnly + "/Config.ini", Saved(), error);
   std::string kept = ReadFileBytes(readOnly + "/Config.ini");
-  if (mounted) system(("umount " + readOnly).c_str());
+  if (mounted) Unmount(readOnly);
   chmod(readOnly.c_str(), 0700);
   EXPECT_FALSE(saved);
   EXPECT_NE(error.find("cannot write " + readOnly + "/Config.ini.new-"), std::string::npos) << error;

@@ -56,7 +56,7 @@ TEST_F(EditorPosixTest, ASaveThatFailsSaysWhyAndKeepsTheOldFile) {
   TheConsole().keys.push_back("k");
   TheConsole().onKeyWait = [&] {
     if (TheConsole().keys.size() != 2) return;  // the last field's Enter, then the key after the message
-    if (mounted) std::system(("mount -o remount,ro " + place).c_str());
+    if (mounted) MakeReadOnly(place);
     else chmod(place.c_str(), 0500);
   };
   bool saved = EditConfig();

@@ -293,15 +293,20 @@ TEST_F(MonitorEndToEnd, ACrashGivesTheTerminalBackAndAResetConnectionEndsNothing
   ASSERT_TRUE(StartShellInTmux(session, folder.path));
   ASSERT_TRUE(WaitForText(session, "$", 10));
   Type("stty -a > before.txt");
-  const std::string monitor = "pkill -f '^" + std::string(DXVANE_BIN_DIR) + "/dxvane$'";
+  // The signal goes to this test's monitor alone (the one working in its folder): other tests
+  // may run a monitor meanwhile.
+  auto send = [this](const std::string& signal) {
+    RunCommand("for p in $(pgrep -f '^" + std::string(DXVANE_BIN_DIR) + "/dxvane$'); do [ \"$(readlink /proc/$p/cwd)\" = '" +
+               folder.path + "' ] && kill -" + signal + " $p; done");
+  };
   for (auto [signal, status] : {std::pair{"ABRT", "status=134"}, {"SEGV", "status=139"}}) {
     std::remove("status.txt");
     Type("clear; " + MonitorCommand() + "; stty -a > after.txt");
     ASSERT_TRUE(WaitForText(session, "Do you want to download", 10)) << CapturePlain(session);
-    RunCommand(monitor.substr(0, 6) + "-PIPE " + monitor.substr(6));
+    send("PIPE");
     sleep(1);
     EXPECT_NE(CapturePlain(session).find("Do you want to download"), std::string::npos) << "SIGPIPE ended the run";
-    RunCommand(monitor.substr(0, 6) + "-" + signal + " " + monitor.substr(6));
+    send(signal);
     EXPECT_TRUE(Exited(status)) << signal << ": " << ReadFileBytes("status.txt");
     ASSERT_TRUE(WaitForScreen(session, [&](const std::string&) { return !ReadFileBytes("after.txt").empty(); }, 10));
     EXPECT_EQ(ReadFileBytes("after.txt"), ReadFileBytes("before.txt")) << signal;

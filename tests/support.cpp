@@ -1,6 +1,7 @@
 // Helpers shared by the tests.
 #include "tests/support.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -62,7 +63,13 @@ bool MountSmallFileSystem(const std::string& folder, const std::string& size) {
   return std::system(("mount -t tmpfs -o size=" + size + " tmpfs '" + folder + "' 2>/dev/null").c_str()) == 0;
 }
 
-void Unmount(const std::string& folder) { std::system(("umount '" + folder + "'").c_str()); }
+void Unmount(const std::string& folder) {
+  if (std::system(("umount '" + folder + "'").c_str()) != 0) std::fprintf(stderr, "could not unmount %s\n", folder.c_str());
+}
+
+bool MakeReadOnly(const std::string& folder) {
+  return std::system(("mount -o remount,ro '" + folder + "'").c_str()) == 0;
+}
 
 std::vector<std::string> FilesBeginningWith(const std::string& folder, const std::string& prefix) {
   std::vector<std::string> names;

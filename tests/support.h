@@ -29,6 +29,8 @@ std::string DecodeLine(const std::string& message, const std::string& frequency 
 // done (not root, not Linux). Unmount takes it away.
 bool MountSmallFileSystem(const std::string& folder, const std::string& size);
 void Unmount(const std::string& folder);
+// Remounts a file system MountSmallFileSystem made read-only; false when it could not.
+bool MakeReadOnly(const std::string& folder);
 // The names of the files in folder that begin with prefix: what a save left beside its file.
 std::vector<std::string> FilesBeginningWith(const std::string& folder, const std::string& prefix);
 
