@@ -167,3 +167,12 @@ std::string_view TrimmedView(std::string_view text) {
   if (first == std::string_view::npos) return {};
   return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
+
+bool LastDigitRun(std::string_view text, size_t& first, size_t& end) {
+  size_t last = text.find_last_of("0123456789");
+  if (last == std::string_view::npos) return false;
+  first = last;
+  while (first > 0 && IsDigit(text[first - 1])) --first;
+  end = last + 1;
+  return true;
+}

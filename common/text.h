@@ -25,6 +25,9 @@ std::string TrimBlanks(const std::string& text);
 // The text without leading and trailing blanks, as a view of it.
 std::string_view TrimmedView(std::string_view text);
 inline bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+// The first and one past the last position of the last run of digits in text ("UA3ABC": 2, 3);
+// false when text has no digit. A call's area digit, its prefix before it.
+bool LastDigitRun(std::string_view text, size_t& first, size_t& end);
 // Left-aligned: text followed by width blanks, cut to width.
 std::string FitLeft(const std::string& text, int width);
 // Right-aligned: the last width characters of width blanks followed by text.

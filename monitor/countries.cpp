@@ -62,11 +62,9 @@ std::string WithoutStar(const std::string& prefix) { return prefix.rfind('*', 0)
 
 // K1ABC/4 or UA3ABC/9: the call with the area's digit in place of its own (UA9ABC).
 std::string InCallArea(const std::string& call, char area) {
-  size_t last = call.find_last_of("0123456789");
-  if (last == std::string::npos) return call;
-  size_t first = last;
-  while (first > 0 && IsDigit(call[first - 1])) --first;
-  return call.substr(0, first) + area + call.substr(last + 1);
+  size_t first = 0, end = 0;
+  if (!LastDigitRun(call, first, end)) return call;
+  return call.substr(0, first) + area + call.substr(end);
 }
 
 // The part of a call that decides its entity: the call itself (in the call area a digit suffix

@@ -81,11 +81,9 @@ bool IsGridSquare(std::string_view word) {
 bool IsCallsignShaped(std::string_view word) {
   for (char c : word)
     if (!IsLetter(c) && !IsDigit(c) && c != '/') return false;
-  size_t lastDigit = word.find_last_of("0123456789");
-  if (word.size() < 3 || lastDigit == std::string_view::npos || IsGridSquare(word)) return false;
-  size_t groupStart = lastDigit;
-  while (groupStart > 0 && IsDigit(word[groupStart - 1])) --groupStart;
-  return std::any_of(word.begin(), word.begin() + static_cast<std::ptrdiff_t>(groupStart), IsLetter);
+  size_t digitsStart = 0, digitsEnd = 0;
+  if (word.size() < 3 || !LastDigitRun(word, digitsStart, digitsEnd) || IsGridSquare(word)) return false;
+  return std::any_of(word.begin(), word.begin() + static_cast<std::ptrdiff_t>(digitsStart), IsLetter);
 }
 
 // The caller after the first "CQ" (directions such as DX, POTA, TEST or 290 passed over) and

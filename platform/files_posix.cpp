@@ -128,9 +128,7 @@ void CopyOwnerAndMode(const std::string& model, const std::string& path) {
 }
 
 bool CanReplaceFile(const std::string& path) {
-  size_t separator = path.find_last_of('/');
-  std::string folder = separator == std::string::npos ? "." : separator == 0 ? "/" : path.substr(0, separator);
-  return access(folder.c_str(), W_OK | X_OK) == 0 && (access(path.c_str(), F_OK) != 0 || access(path.c_str(), W_OK) == 0);
+  return access(ParentFolder(path).c_str(), W_OK | X_OK) == 0 && (access(path.c_str(), F_OK) != 0 || access(path.c_str(), W_OK) == 0);
 }
 
 bool FlushToDisk(std::FILE* file) {
