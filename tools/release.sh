@@ -1,5 +1,5 @@
 #!/bin/sh
-# Makes every artefact of a release in dist/: the Debian package and a .tar.gz of the installed
+# Makes every artefact of a release in dist/: the Debian packages (dxvane, dxvane-demo) and a .tar.gz of the installed
 # tree (Release build, stripped), and the Windows zip when the mingw-w64 toolchain and
 # tools/setup_windows.sh's httplib.h are there.
 #   tools/release.sh
