@@ -1,7 +1,7 @@
 #!/bin/sh
-# Makes every artefact of a release in dist/: the Debian packages (dxvane, dxvane-demo) and a .tar.gz of the installed
-# tree (Release build, stripped), and the Windows zip when the mingw-w64 toolchain and
-# tools/setup_windows.sh's httplib.h are there.
+# Makes every artefact of a release in dist/: the Debian packages (dxvane, dxvane-demo) and a
+# .tar.gz of the installed tree (Release build, stripped), and the Windows zip when the
+# mingw-w64 toolchain and tools/setup_windows.sh's httplib.h are there.
 #   tools/release.sh
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
