@@ -101,6 +101,17 @@ std::string UpperCase(const std::string& text) {
   return result;
 }
 
+std::vector<std::string> SplitOn(const std::string& text, char separator) {
+  std::vector<std::string> parts;
+  size_t start = 0;
+  for (size_t end = text.find(separator); end != std::string::npos; end = text.find(separator, start)) {
+    parts.push_back(text.substr(start, end - start));
+    start = end + 1;
+  }
+  parts.push_back(text.substr(start));
+  return parts;
+}
+
 std::string TrimBlanks(const std::string& text) {
   size_t first = text.find_first_not_of(' ');
   if (first == std::string::npos) return "";

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // " 40.5", "-105.25", " .5", "-.25": a blank or minus sign, at most 15 significant digits.
 std::string NumberToText(double value);
@@ -22,6 +23,8 @@ int32_t TextToWholeNumber(const std::string& text);
 std::string UpperCase(const std::string& text);
 // Leading and trailing blanks (the space character only) removed.
 std::string TrimBlanks(const std::string& text);
+// The parts of text between separators: "a,,b" gives "a", "", "b"; "" gives one empty part.
+std::vector<std::string> SplitOn(const std::string& text, char separator);
 // The text without leading and trailing blanks, as a view of it.
 std::string_view TrimmedView(std::string_view text);
 inline bool IsDigit(char c) { return c >= '0' && c <= '9'; }

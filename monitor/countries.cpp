@@ -9,56 +9,13 @@
 #include "platform/environment.h"
 #include "platform/files.h"
 
-extern const char* const kBuiltInCountryFile[];  // made at build time from monitor/cty.csv
+// The built-in country file as static sorted arrays, made at build time from monitor/cty.csv.
+CountryTable BuiltInCountryTable();
 
 namespace {
 
 // Calls ending so are the same station away from home: K1ABC/P is K1ABC.
 const char* const kPortableSuffixes[] = {"P", "M", "A", "QRP", "QRPP", "LH", "R", "B", "J", "T"};
-
-std::vector<std::string> SplitOn(const std::string& text, char separator) {
-  std::vector<std::string> parts;
-  size_t start = 0;
-  for (size_t end = text.find(separator); end != std::string::npos; end = text.find(separator, start)) {
-    parts.push_back(text.substr(start, end - start));
-    start = end + 1;
-  }
-  parts.push_back(text.substr(start));
-  return parts;
-}
-
-std::string Trimmed(const std::string& text) {
-  size_t first = text.find_first_not_of(" \t\r\n");
-  if (first == std::string::npos) return "";
-  return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
-}
-
-// Adds one word of a prefix list: "=K1ABC/P" an exact call, "VE" a prefix; the overrides of
-// zones, continent, position and time ("(4)[7]{NA}<40.0/-75.0>~-5.0~") are not used here.
-void AddWord(CountryTable& table, std::string word, size_t entity) {
-  word = Trimmed(word.substr(0, word.find_first_of("([{<~")));
-  if (word.empty()) return;
-  if (word[0] == '=') {
-    word.erase(0, 1);
-    if (word.rfind("VER", 0) == 0 && word.size() == 11) table.version = word.substr(3);
-    table.exactCalls.emplace(word, entity);
-    return;
-  }
-  table.prefixes.emplace(word, entity);
-  table.longestPrefix = std::max(table.longestPrefix, word.size());
-}
-
-void AddWords(CountryTable& table, const std::string& list, char separator, size_t entity) {
-  for (const std::string& word : SplitOn(list, separator)) AddWord(table, word, entity);
-}
-
-// The centre as the file gives it, longitude west positive.
-Entity MakeEntity(int dxcc, const std::string& name, const std::string& latitude, const std::string& longitude) {
-  return Entity{dxcc, name, TextToNumber(latitude), -TextToNumber(longitude)};
-}
-
-// "*IT9" marks an entity of the WAE list within a DXCC entity (Sicily within Italy).
-std::string WithoutStar(const std::string& prefix) { return prefix.rfind('*', 0) == 0 ? prefix.substr(1) : prefix; }
 
 // K1ABC/4 or UA3ABC/9: the call with the area's digit in place of its own (UA9ABC).
 std::string InCallArea(const std::string& call, char area) {
@@ -87,10 +44,17 @@ std::string DecidingPart(const std::string& call) {
 
 // The file's bare KG4 stands for Guantanamo Bay, whose stations sign KG4 and two letters; KG4
 // with one or three letters is an ordinary United States call.
-bool PrefixDecides(const std::string& prefix, const std::string& part) {
+bool PrefixDecides(std::string_view prefix, const std::string& part) {
   if (prefix != "KG4") return true;
   return part.size() == 5 && std::isupper(static_cast<unsigned char>(part[3])) &&
          std::isupper(static_cast<unsigned char>(part[4]));
+}
+
+// The word of words (sorted by text) whose text is text; null when there is none.
+const CountryWord* FindWord(const CountryTable& table, std::span<const CountryWord> words, std::string_view text) {
+  auto found = std::lower_bound(words.begin(), words.end(), text,
+                                [&](const CountryWord& word, std::string_view key) { return WordText(table, word) < key; });
+  return found != words.end() && WordText(table, *found) == text ? &*found : nullptr;
 }
 
 // Reads the file whole when it is no larger than a real one can be; a larger one is no country file.
@@ -105,52 +69,8 @@ bool ReadCountryFile(const std::string& path, std::string& text) {
 
 }  // namespace
 
-void ReadCountryCsv(const std::string& text, CountryTable& table) {
-  table = CountryTable{};
-  for (const std::string& line : SplitOn(text, '\n')) {
-    std::vector<std::string> fields = SplitOn(line, ',');
-    if (fields.size() < 10) continue;
-    std::string words = fields[9].substr(0, fields[9].find(';'));
-    size_t entity = table.entities.size();
-    table.entities.push_back(MakeEntity(TextToWholeNumber(fields[2]), fields[1], fields[6], fields[7]));
-    AddWord(table, WithoutStar(fields[0]), entity);  // the primary prefix may stand alone (3D2/c)
-    AddWords(table, words, ' ', entity);
-  }
-}
-
-void ReadCountryDat(const std::string& text, const CountryTable& known, CountryTable& table) {
-  table = CountryTable{};
-  std::unordered_map<std::string, int> numberOfPrimary;
-  for (const auto& [prefix, entity] : known.prefixes) numberOfPrimary.emplace(prefix, known.entities[entity].dxcc);
-  bool inList = false;  // reading an entity's prefix list, which ends with ";"
-  bool mapped = false;
-  for (const std::string& line : SplitOn(text, '\n')) {
-    if (!inList) {
-      std::vector<std::string> fields = SplitOn(line, ':');
-      if (fields.size() < 8) continue;
-      auto number = numberOfPrimary.find(WithoutStar(Trimmed(fields[7])));
-      mapped = number != numberOfPrimary.end();
-      if (mapped) {
-        table.entities.push_back(MakeEntity(number->second, Trimmed(fields[0]), Trimmed(fields[4]), Trimmed(fields[5])));
-        AddWord(table, WithoutStar(Trimmed(fields[7])), table.entities.size() - 1);  // may stand alone (1S)
-      }
-      inList = true;
-      continue;
-    }
-    size_t end = line.find(';');
-    if (mapped) AddWords(table, line.substr(0, end), ',', table.entities.size() - 1);
-    if (end != std::string::npos) inList = false;
-  }
-}
-
 const CountryTable& BuiltInCountries() {
-  static const CountryTable table = [] {
-    std::string text;
-    for (const char* const* piece = kBuiltInCountryFile; *piece; ++piece) text += *piece;
-    CountryTable built;
-    ReadCountryCsv(text, built);
-    return built;
-  }();
+  static const CountryTable table = BuiltInCountryTable();
   return table;
 }
 
@@ -175,12 +95,13 @@ CountryTable NewerCountries(const std::string& wsjtxFolder, std::string& notice)
 }
 
 const Entity* EntityOfCall(const CountryTable& table, const std::string& call) {
-  auto exact = table.exactCalls.find(call);
-  if (exact != table.exactCalls.end()) return &table.entities[exact->second];
+  const CountryWord* exact = FindWord(table, table.exactCalls, call);
+  if (exact) return &table.entities[exact->entity];
   std::string part = DecidingPart(call);
   for (size_t length = std::min(part.size(), table.longestPrefix); length > 0; --length) {
-    auto found = table.prefixes.find(part.substr(0, length));
-    if (found != table.prefixes.end() && PrefixDecides(found->first, part)) return &table.entities[found->second];
+    std::string_view prefix = std::string_view(part).substr(0, length);
+    const CountryWord* found = FindWord(table, table.prefixes, prefix);
+    if (found && PrefixDecides(prefix, part)) return &table.entities[found->entity];
   }
   return nullptr;
 }

@@ -2,24 +2,52 @@
 // stations whose QRZ record names none (accounts without an XML subscription).
 #pragma once
 
+#include <cstdint>
+#include <span>
 #include <string>
-#include <unordered_map>
+#include <string_view>
 #include <vector>
 
 struct Entity {
-  int dxcc = 0;  // the ADIF entity number
-  std::string name;
-  double latitude = 0;   // of the entity's centre, north positive
-  double longitude = 0;  // east positive
+  int dxcc = 0;           // the ADIF entity number
+  std::string_view name;  // in the table's pool
+  double latitude = 0;    // of the entity's centre, north positive
+  double longitude = 0;   // east positive
 };
 
-struct CountryTable {
-  std::vector<Entity> entities;
-  std::unordered_map<std::string, size_t> exactCalls;  // positions in entities
-  std::unordered_map<std::string, size_t> prefixes;
-  size_t longestPrefix = 0;
-  std::string version;  // "20230912" from the file's VER entry; empty when it has none
+// A prefix or an exact call: its text in the table's pool and its entity's position.
+struct CountryWord {
+  uint32_t at = 0;
+  uint16_t length = 0;
+  uint16_t entity = 0;
 };
+
+// Sorted arrays over one string pool. The built-in table's arrays are made at build time and
+// are static, so that start-up parses nothing; a table read at run time owns its arrays, and
+// a move keeps the views valid. Never copied.
+struct CountryTable {
+  std::span<const Entity> entities;
+  std::span<const CountryWord> exactCalls;  // sorted by text, one entry a call
+  std::span<const CountryWord> prefixes;    // sorted by text, one entry a prefix
+  std::string_view pool;
+  size_t longestPrefix = 0;
+  std::string_view version;  // "20230912" from the file's VER entry; empty when it has none
+
+  std::vector<Entity> ownEntities;
+  std::vector<CountryWord> ownWords;
+  std::vector<char> ownPool;
+
+  CountryTable() = default;
+  CountryTable(CountryTable&&) = default;
+  CountryTable& operator=(CountryTable&&) = default;
+  CountryTable(const CountryTable&) = delete;
+  CountryTable& operator=(const CountryTable&) = delete;
+};
+
+// The text of a word of the table.
+inline std::string_view WordText(const CountryTable& table, const CountryWord& word) {
+  return table.pool.substr(word.at, word.length);
+}
 
 // Reads the CSV form (cty.csv): one entity a line, its ADIF number in the third field.
 void ReadCountryCsv(const std::string& text, CountryTable& table);

@@ -65,6 +65,29 @@ TEST(EntityOfCall, FindsTheEntityOfEveryKindOfCall) {
   EXPECT_EQ(table.version, "20230912");
 }
 
+// The table compiled into the program is the one the reader makes of the same file.
+TEST(BuiltInCountries, HoldsWhatReadingTheCountryFileGives) {
+  CountryTable read;
+  ReadCountryCsv(BuiltInCountryText(), read);
+  const CountryTable& built = BuiltInCountries();
+  ASSERT_EQ(built.entities.size(), read.entities.size());
+  for (size_t i = 0; i < read.entities.size(); ++i) {
+    EXPECT_EQ(built.entities[i].dxcc, read.entities[i].dxcc);
+    EXPECT_EQ(built.entities[i].name, read.entities[i].name);
+    EXPECT_EQ(built.entities[i].latitude, read.entities[i].latitude);
+    EXPECT_EQ(built.entities[i].longitude, read.entities[i].longitude);
+  }
+  auto texts = [](const CountryTable& table, std::span<const CountryWord> words) {
+    std::vector<std::pair<std::string_view, int>> listed;
+    for (const CountryWord& word : words) listed.emplace_back(WordText(table, word), word.entity);
+    return listed;
+  };
+  EXPECT_EQ(texts(built, built.exactCalls), texts(read, read.exactCalls));
+  EXPECT_EQ(texts(built, built.prefixes), texts(read, read.prefixes));
+  EXPECT_GT(built.exactCalls.size(), 10000u);
+  EXPECT_EQ(built.longestPrefix, read.longestPrefix);
+  EXPECT_EQ(built.version, read.version);
+}
 
 // WSJT-X can download a newer cty.dat into its folder; it has no ADIF numbers of its own. Only a
 // whole one of a sane size replaces the built-in file.
