@@ -49,7 +49,7 @@ void BM_MergeWsjtxWorked(benchmark::State& state) {
     WsjtxLogTrack track;
     std::string error;
     ReloadWsjtxWorked(worked, error, track);
-    benchmark::DoNotOptimize(worked.calls.size());
+    benchmark::DoNotOptimize(WorkedCount(worked));
   }
 }
 BENCHMARK(BM_MergeWsjtxWorked)->Unit(benchmark::kMillisecond);
@@ -63,7 +63,7 @@ void BM_ReloadUnchangedLog(benchmark::State& state) {
   ReloadWsjtxWorked(worked, error, track);
   for (auto _ : state) {
     ReloadWsjtxWorked(worked, error, track);
-    benchmark::DoNotOptimize(worked.calls.size());
+    benchmark::DoNotOptimize(WorkedCount(worked));
   }
 }
 BENCHMARK(BM_ReloadUnchangedLog)->Unit(benchmark::kMicrosecond);
@@ -75,7 +75,7 @@ void BM_LoadQrzWorked(benchmark::State& state) {
     WorkedList worked;
     std::string error;
     LoadQrzWorked(worked, error);
-    benchmark::DoNotOptimize(worked.calls.size());
+    benchmark::DoNotOptimize(WorkedCount(worked));
   }
 }
 BENCHMARK(BM_LoadQrzWorked)->Unit(benchmark::kMillisecond);

@@ -103,7 +103,7 @@ int main(int argc, char** argv) {
   if (phase == "lists") {
     MonitorState state;
     BuildStartUpLists(state);
-    return state.worked.calls.empty() ? 1 : 0;
+    return WorkedCount(state.worked) == 0 ? 1 : 0;
   }
   if (phase == "copy") {
     std::string error;

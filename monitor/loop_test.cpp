@@ -90,7 +90,7 @@ TEST_F(MonitorTest, StartUpReadsTheSettingsAndBuildsTheLists) {
   EXPECT_EQ(glb_MyGrid, "FN42");
   EXPECT_EQ(glb_TempFileName, folder.File("QRZ_Data.tmp"));
   EXPECT_FALSE(glb_QRZSessionKey.empty());
-  EXPECT_EQ(state.worked.calls, (std::vector<std::string>{"K2LYV", "JA1XGI", "G4RTY", "VE3KTB"}));
+  EXPECT_EQ(WorkedCalls(state.worked), (std::vector<std::string>{"K2LYV", "JA1XGI", "G4RTY", "VE3KTB"}));
   EXPECT_EQ(state.confirmed, (ConfirmedList{291, 339, 223}));
   EXPECT_EQ(state.dxAlertEnabled, 1);
   EXPECT_EQ(state.allTxtPosition, static_cast<int64_t>(ReadFileBytes("WSJT-X/ALL.TXT").size()));

@@ -1,9 +1,12 @@
-// The worked list's membership, kept beside the list so that lookups do not scan it: an
-// open-addressing table of positions in the list, since a decade's log holds 100,000 calls
-// and a node per call would cost more than reading them.
+// The worked list: its calls in one arena, and its membership kept beside them so that lookups
+// do not scan it: an open-addressing table of 32-bit positions in the list, since a decade's
+// logs hold 150,000 calls and a string or a node per call would cost more than reading them.
 #include "monitor/state.h"
 
 namespace {
+
+// A worked call's arena takes this many bytes a call at most, most calls being 4 to 6 long.
+constexpr size_t kWorkedCallBytes = 8;
 
 uint64_t HashOf(std::string_view call) {
   uint64_t hash = 14695981039346656037ull;  // FNV-1a: calls are short
@@ -11,56 +14,71 @@ uint64_t HashOf(std::string_view call) {
   return hash;
 }
 
-// A slot: the call's position in the list plus 1 (0 for an empty slot) in the low half, its
-// hash's high half above, so that a probe rarely has to look at the call itself.
-uint64_t SlotValue(uint64_t hash, size_t position) { return (hash & 0xFFFFFFFF00000000ull) | (position + 1); }
+// A slot: the call's position in the list plus 1 (0 for an empty slot) in the low 24 bits, the
+// top byte of its hash above, so that a probe rarely has to look at the call itself.
+constexpr uint32_t kPositionBits = 24;
+constexpr size_t kMostWorkedCalls = (size_t{1} << kPositionBits) - 2;
+uint32_t SlotValue(uint64_t hash, size_t position) {
+  return static_cast<uint32_t>(hash >> 56) << kPositionBits | static_cast<uint32_t>(position + 1);
+}
+size_t PositionIn(uint32_t slot) { return (slot & ((1u << kPositionBits) - 1)) - 1; }
 
 // The table slot that holds call, or the empty one where it would go.
 size_t SlotOf(const WorkedList& worked, std::string_view call, uint64_t hash) {
   size_t mask = worked.slots.size() - 1;
+  uint32_t tag = static_cast<uint32_t>(hash >> 56);
   for (size_t slot = hash & mask;; slot = (slot + 1) & mask) {
-    uint64_t held = worked.slots[slot];
-    if (held == 0) return slot;
-    if ((held >> 32) == (hash >> 32) && worked.calls[(held & 0xFFFFFFFF) - 1] == call) return slot;
+    uint32_t held = worked.slots[slot];
+    if (held == 0 || ((held >> kPositionBits) == tag && WorkedCall(worked, PositionIn(held)) == call)) return slot;
   }
 }
 
-// Keeps the table at most half full.
-void MakeRoom(WorkedList& worked) {
-  if (worked.slots.size() >= 2 * (worked.calls.size() + 1)) return;
-  worked.slots.assign(std::max<size_t>(64, worked.slots.size() * 2), 0);
-  for (size_t i = 0; i < worked.calls.size(); ++i) {
-    uint64_t hash = HashOf(worked.calls[i]);
-    worked.slots[SlotOf(worked, worked.calls[i], hash)] = SlotValue(hash, i);
+// A table of at least 64 slots, at most half full with calls, filled from the list.
+void FillSlots(WorkedList& worked, size_t calls) {
+  size_t slots = 64;
+  while (slots < 2 * (calls + 1)) slots *= 2;
+  worked.slots.assign(slots, 0);
+  for (size_t i = 0; i < WorkedCount(worked); ++i) {
+    uint64_t hash = HashOf(WorkedCall(worked, i));
+    worked.slots[SlotOf(worked, WorkedCall(worked, i), hash)] = SlotValue(hash, i);
   }
 }
 
 }  // namespace
 
+std::string_view WorkedCall(const WorkedList& worked, size_t position) {
+  size_t begin = position == 0 ? 0 : worked.ends[position - 1];
+  return std::string_view(worked.arena).substr(begin, worked.ends[position] - begin);
+}
+
+std::vector<std::string> WorkedCalls(const WorkedList& worked) {
+  std::vector<std::string> calls;
+  for (size_t i = 0; i < WorkedCount(worked); ++i) calls.emplace_back(WorkedCall(worked, i));
+  return calls;
+}
+
 void ReserveWorked(WorkedList& worked, size_t calls) {
-  if (calls <= worked.calls.size()) return;
-  worked.calls.reserve(calls);
+  if (calls <= WorkedCount(worked)) return;
+  // Reserved, not written: pages the calls never reach cost nothing.
+  worked.arena.reserve(calls * kWorkedCallBytes);
+  worked.ends.reserve(calls);
   worked.bands.reserve(calls);
-  size_t slots = 64;
-  while (slots < 2 * (calls + 1)) slots *= 2;
-  if (slots <= worked.slots.size()) return;
-  worked.slots.assign(slots, 0);
-  for (size_t i = 0; i < worked.calls.size(); ++i) {
-    uint64_t hash = HashOf(worked.calls[i]);
-    worked.slots[SlotOf(worked, worked.calls[i], hash)] = SlotValue(hash, i);
-  }
+  if (worked.slots.size() < 2 * (calls + 1)) FillSlots(worked, calls);
 }
 
 bool AddWorked(WorkedList& worked, std::string_view call, BandSet bands) {
-  MakeRoom(worked);
+  if (worked.slots.size() < 2 * (WorkedCount(worked) + 1)) FillSlots(worked, 2 * WorkedCount(worked));
   uint64_t hash = HashOf(call);
   size_t slot = SlotOf(worked, call, hash);
   if (worked.slots[slot] != 0) {
-    worked.bands[(worked.slots[slot] & 0xFFFFFFFF) - 1] |= bands;
+    worked.bands[PositionIn(worked.slots[slot])] |= bands;
     return false;
   }
-  worked.slots[slot] = SlotValue(hash, worked.calls.size());
-  worked.calls.emplace_back(call);
+  // Past 16 million calls or 4 GB of them no log is real: the rest stay unknown.
+  if (WorkedCount(worked) >= kMostWorkedCalls || worked.arena.size() + call.size() > UINT32_MAX) return false;
+  worked.slots[slot] = SlotValue(hash, WorkedCount(worked));
+  worked.arena.append(call);
+  worked.ends.push_back(static_cast<uint32_t>(worked.arena.size()));
   worked.bands.push_back(bands);
   return true;
 }
@@ -71,6 +89,6 @@ bool IsWorked(const WorkedList& worked, std::string_view call) {
 
 bool IsWorkedOnBand(const WorkedList& worked, std::string_view call, int band) {
   if (worked.slots.empty()) return false;
-  uint64_t held = worked.slots[SlotOf(worked, call, HashOf(call))];
-  return held != 0 && (worked.bands[(held & 0xFFFFFFFF) - 1] & BandBit(band)) != 0;
+  uint32_t held = worked.slots[SlotOf(worked, call, HashOf(call))];
+  return held != 0 && (worked.bands[PositionIn(held)] & BandBit(band)) != 0;
 }

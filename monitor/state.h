@@ -61,11 +61,14 @@ struct LookupCache {
   bool noSession = false;          // no session is open: no caller is asked
 };
 
-// Callsigns already worked, unique, in order of first appearance; grows as needed.
+// Callsigns already worked, unique, in order of first appearance; grows as needed. Compact, as
+// a decade's logs hold 150,000 calls: the calls one after another in one arena, where each
+// ends, and a table of 32-bit positions (see state.cpp).
 struct WorkedList {
-  std::vector<std::string> calls;
-  std::vector<BandSet> bands;   // beside calls: the bands each was worked on
-  std::vector<uint64_t> slots;  // an open-addressing table of positions in calls (see state.cpp)
+  std::string arena;
+  std::vector<uint32_t> ends;   // where each call ends in arena; the next begins there
+  std::vector<BandSet> bands;   // beside ends: the bands each was worked on
+  std::vector<uint32_t> slots;  // an open-addressing table of positions in ends, plus 1
 };
 
 // DXCC entities with a confirmed contact, unique, in order of first appearance.
@@ -136,6 +139,11 @@ struct MonitorState {
 // Makes room for this many calls at once: a list grown a call at a time copies its calls and
 // fills its table again at every doubling.
 void ReserveWorked(WorkedList& worked, size_t calls);
+inline size_t WorkedCount(const WorkedList& worked) { return worked.ends.size(); }
+// The call at a position of the list, 0 the first worked.
+std::string_view WorkedCall(const WorkedList& worked, size_t position);
+// Every call of the list, in order.
+std::vector<std::string> WorkedCalls(const WorkedList& worked);
 // Adds call unless the list holds it already (then its bands join those it has); true when added.
 bool AddWorked(WorkedList& worked, std::string_view call, BandSet bands = kEveryBand);
 bool IsWorked(const WorkedList& worked, std::string_view call);

@@ -19,6 +19,12 @@ namespace {
 constexpr int64_t kWsjtxRecordBytes = 250;
 constexpr int64_t kQrzRecordBytes = 700;
 
+// The size of WSJT-X's log; 0 when it cannot be read.
+int64_t WsjtxLogSize() {
+  TextFile file;
+  return OpenForReading(file, WsjtxLogPath(), FileShare::kReadWrite) ? FileSize(file) : 0;
+}
+
 void ShowUntilKey(const std::string& errorText) {
   ConsolePrintLine(errorText);
   ConsolePressAnyKey();
@@ -33,7 +39,7 @@ int ReadWsjtxLog(WorkedList& workedList, WsjtxLogTrack& track) {
   FileMark mark = MarkOf(file, size);
   int64_t from = OnlyGrew(track.mark, file, mark) ? track.end : 0;
   track = WsjtxLogTrack{mark, from};
-  ReserveWorked(workedList, workedList.calls.size() + static_cast<size_t>((size - from) / kWsjtxRecordBytes));
+  ReserveWorked(workedList, WorkedCount(workedList) + static_cast<size_t>((size - from) / kWsjtxRecordBytes));
   if (from < size && SeekOpenFile(file.handle, from)) {
     std::string_view call, band, freq;
     ForEachLine(file, [&](std::string_view line, int64_t end) {
@@ -102,7 +108,9 @@ void LoadQrzCopy(WorkedList& workedList, ConfirmedList* confirmedList, Confirmed
     return;
   }
   workedList = WorkedList{};
-  ReserveWorked(workedList, static_cast<size_t>(FileSize(file) / kQrzRecordBytes));
+  // Room for both logs' calls at once, so that WSJT-X's merge that follows neither grows the
+  // list nor fills its table again.
+  ReserveWorked(workedList, static_cast<size_t>(FileSize(file) / kQrzRecordBytes + WsjtxLogSize() / kWsjtxRecordBytes));
   ScanQrzCopy(file, &workedList, confirmedList, confirmedBands);
 }
 

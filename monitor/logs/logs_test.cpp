@@ -107,7 +107,7 @@ void Lists(const std::string& path, bool qrzCopy, Calls& calls, ConfirmedList& c
       confirmed.push_back(entity);
   }
   CloseFile(file);
-  calls = worked.calls;
+  calls = WorkedCalls(worked);
 }
 
 }  // namespace reference
@@ -173,13 +173,13 @@ TEST_F(LogsTest, BlockReadersMatchTheLineReadersOnOddLogs) {
     reference::Lists("WSJT-X/WSJTX_log.adi", false, wsjtxCalls, unused);
     WorkedList fromCopy, fromLog;
     LoadQrzWorked(fromCopy, error);
-    EXPECT_EQ(fromCopy.calls, qrzCalls) << "seed " << seed;
+    EXPECT_EQ(WorkedCalls(fromCopy), qrzCalls) << "seed " << seed;
     ConfirmedList loaded;
     LoadConfirmedDX(loaded, error);
     EXPECT_EQ(loaded, confirmed) << "seed " << seed;
     WsjtxLogTrack fresh;
     MergeWsjtxWorked(fromLog, error, fresh);
-    EXPECT_EQ(fromLog.calls, wsjtxCalls) << "seed " << seed;
+    EXPECT_EQ(WorkedCalls(fromLog), wsjtxCalls) << "seed " << seed;
     EXPECT_GT(qrzCalls.size(), 100u);
   }
 }
@@ -192,21 +192,21 @@ TEST_F(LogsTest, AReloadReadsOnlyWhatWasAppended) {
   EXPECT_EQ(end, static_cast<int64_t>(ReadFileBytes("WSJT-X/WSJTX_log.adi").size()));
   AppendFile("WSJT-X/WSJTX_log.adi", Record("CC3C") + "<call:6>JA1AB");  // the last record is being written
   ReloadWsjtxWorked(worked, error, track);
-  EXPECT_EQ(worked.calls, (Calls{"AA1A", "BB2B", "CC3C"}));
+  EXPECT_EQ(WorkedCalls(worked), (Calls{"AA1A", "BB2B", "CC3C"}));
   EXPECT_EQ(track.end, end + static_cast<int64_t>(Record("CC3C").size()));
   AppendFile("WSJT-X/WSJTX_log.adi", "C <mode:3>FT8 <eor>");
   worked = WorkedList{};
   ReloadWsjtxWorked(worked, error, track);  // only the unfinished record is read again, whole
-  EXPECT_EQ(worked.calls, Calls{"JA1ABC"});
+  EXPECT_EQ(WorkedCalls(worked), Calls{"JA1ABC"});
   WriteWsjtxLog(Record("EE5E"));  // rewritten, shorter
   ReloadWsjtxWorked(worked, error, track);
-  EXPECT_EQ(worked.calls, (Calls{"JA1ABC", "EE5E"}));
+  EXPECT_EQ(WorkedCalls(worked), (Calls{"JA1ABC", "EE5E"}));
   // A log editor inserts a contact before the old end: same file, same header, longer.
   std::string log = ReadFileBytes("WSJT-X/WSJTX_log.adi");
   WriteFile("WSJT-X/WSJTX_log.adi", "");
   AppendFile("WSJT-X/WSJTX_log.adi", log.substr(0, log.size() - Record("EE5E").size()) + "<call:4>FF6F <mode:3>FT8 <band:3>40m <eor>\n" + Record("EE5E"));
   ReloadWsjtxWorked(worked, error, track);
-  EXPECT_EQ(worked.calls, (Calls{"JA1ABC", "EE5E", "FF6F"}));
+  EXPECT_EQ(WorkedCalls(worked), (Calls{"JA1ABC", "EE5E", "FF6F"}));
   RemoveFile("WSJT-X/WSJTX_log.adi");
   ReloadWsjtxWorked(worked, error, track);
   EXPECT_EQ(error, " 53 File not foundREADWSJT");
@@ -223,9 +223,9 @@ TEST_F(LogsTest, MergeAddsNewCallsOnceInOrder) {
     WriteWsjtxLog(Record("BB2B", end) + Record("CC3C", end) + records);
     MergeWsjtxWorked(list, error, track);
     EXPECT_EQ(error, "");
-    EXPECT_EQ(list.calls, (Calls{"AA1A", "BB2B", "CC3C", "K1ABC"}));
+    EXPECT_EQ(WorkedCalls(list), (Calls{"AA1A", "BB2B", "CC3C", "K1ABC"}));
     MergeWsjtxWorked(list, error, track);
-    EXPECT_EQ(list.calls.size(), 4u);
+    EXPECT_EQ(WorkedCount(list), 4u);
   }
 }
 
@@ -233,7 +233,7 @@ TEST_F(LogsTest, MergeFindsTheLogWhateverTheCaseOfItsName) {
   WriteWsjtxLog(Record("K1ABC") + "<CALL:5>W1ABC <MODE:3>FT8 <EOR>\n", "wsjtx_log.adi");
   MergeWsjtxWorked(worked, error, track);
   EXPECT_EQ(error, "");
-  EXPECT_EQ(worked.calls, (Calls{"K1ABC", "W1ABC"}));
+  EXPECT_EQ(WorkedCalls(worked), (Calls{"K1ABC", "W1ABC"}));
 }
 
 TEST_F(LogsTest, MergeGrowsPastFourThousandContacts) {
@@ -241,8 +241,8 @@ TEST_F(LogsTest, MergeGrowsPastFourThousandContacts) {
   for (int i = 0; i < 5000; ++i) records += Record("W" + std::to_string(10000 + i));
   WriteWsjtxLog(records);
   MergeWsjtxWorked(worked, error, track);
-  ASSERT_EQ(worked.calls.size(), 5000u);
-  EXPECT_EQ(worked.calls.back(), "W14999");
+  ASSERT_EQ(WorkedCount(worked), 5000u);
+  EXPECT_EQ(WorkedCall(worked, WorkedCount(worked) - 1), "W14999");
   EXPECT_TRUE(IsWorked(worked, "W14999"));
 }
 
@@ -253,10 +253,10 @@ TEST_F(LogsTest, AMissingWsjtxLogIsSaidAndReadWhenItAppears) {
   EXPECT_EQ(error, "");
   EXPECT_EQ(ScreenRowText(1).substr(0, 31), "WSJT-X has logged no contact ye");
   EXPECT_EQ(TheConsole().keyWaits, 0);
-  EXPECT_EQ(worked.calls, Calls{"AA1A"});
+  EXPECT_EQ(WorkedCalls(worked), Calls{"AA1A"});
   WriteWsjtxLog(Record("BB2B"), "wsjtx_log.adi");
   ReloadWsjtxWorked(worked, error, track);
-  EXPECT_EQ(worked.calls, (Calls{"AA1A", "BB2B"}));
+  EXPECT_EQ(WorkedCalls(worked), (Calls{"AA1A", "BB2B"}));
 }
 
 // No WSJT-X folder yet (never run here, or a second radio's name not given): said on a line,
@@ -272,7 +272,7 @@ TEST_F(LogsTest, AMissingWsjtxFolderIsSaidAndARigNameFollowsItsOwn) {
   std::filesystem::create_directory("WSJT-X - IC-7300");
   WriteFile("WSJT-X - IC-7300/wsjtx_log.adi", "ADIF Export\n<EOH>\n" + Record("CC3C"));
   ReloadWsjtxWorked(worked, error, track);
-  EXPECT_EQ(worked.calls, Calls{"CC3C"});
+  EXPECT_EQ(WorkedCalls(worked), Calls{"CC3C"});
   glb_RigName.clear();
 }
 
@@ -326,7 +326,7 @@ TEST_F(LogsTest, QrzCopyGivesFt8AndJt65ContactsAndConfirmedEntities) {
     AddWorked(worked, "OLD1");
     LoadQrzWorked(worked, error);
     EXPECT_EQ(error, "");
-    EXPECT_EQ(worked.calls, (Calls{"K1ABC", "K3ABC", "W7XYZ/P", "DL1AB", "K1ABC/MM"}));
+    EXPECT_EQ(WorkedCalls(worked), (Calls{"K1ABC", "K3ABC", "W7XYZ/P", "DL1AB", "K1ABC/MM"}));
     ConfirmedList confirmed{999};
     LoadConfirmedDX(confirmed, error);
     EXPECT_EQ(confirmed, (ConfirmedList{291, 339, 1, 50, 230}));
@@ -342,12 +342,12 @@ TEST_F(LogsTest, AMissingQrzCopyIsSaidAndAnEmptyOneShown) {
   EXPECT_EQ(ScreenRowText(1).substr(0, 84),
             "No QRZ logbook copy yet (K1XYZ.adi.txt): answer Y at the start to download one; WSJT");
   EXPECT_EQ(TheConsole().keyWaits, 0);
-  EXPECT_TRUE(worked.calls.empty());
+  EXPECT_EQ(WorkedCount(worked), 0u);
   AddWorked(worked, "AA1A");
   WriteFile("K1XYZ.adi.txt", "");
   LoadQrzWorked(worked, error);
   EXPECT_EQ(error, " 62 Error in ReadingADILog");
-  EXPECT_EQ(worked.calls, Calls{"AA1A"});
+  EXPECT_EQ(WorkedCalls(worked), Calls{"AA1A"});
   ConfirmedList confirmed{1};
   LoadConfirmedDX(confirmed, error);
   EXPECT_TRUE(confirmed.empty());
