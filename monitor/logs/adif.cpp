@@ -1,8 +1,10 @@
 // ADIF field rules shared by the WSJT-X log and the QRZ logbook copy. The lines are long and
-// many (a decade's log is 100,000 of them): each is scanned once, '<' to '<'.
+// many (a decade's log is 100,000 of them): each is scanned once, for its '<'s.
 #include "monitor/logs/adif.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
 #include <cstring>
 
 #include "common/text.h"
@@ -37,13 +39,39 @@ size_t NextTag(std::string_view line, size_t from) {
   return found < line.size() ? found : std::string_view::npos;
 }
 
+// The bytes of word that equal c, as the high bit of each such byte; exact, as no carry crosses
+// from one byte into the next.
+uint64_t BytesEqual(uint64_t word, unsigned char c) {
+  constexpr uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
+  uint64_t x = word ^ (0x0101010101010101ull * c);
+  return ~(((x & kLow7) + kLow7) | x | kLow7);
+}
+
+// Calls visit with the offset of every "<" of line, in order. A QRZ record has some 45 short
+// fields: finding them eight bytes a step beats both a search per field and a jump by each
+// field's declared length, whose digits cost more to read than the short values they skip.
+template <typename Visit>
+void ForEachTagStart(std::string_view line, Visit visit) {
+  size_t base = 0;
+  if constexpr (std::endian::native == std::endian::little) {  // the lowest byte comes first
+    for (; base + 8 <= line.size(); base += 8) {
+      uint64_t word;
+      std::memcpy(&word, line.data() + base, 8);
+      for (uint64_t found = BytesEqual(word, '<'); found != 0; found &= found - 1)
+        visit(base + static_cast<size_t>(std::countr_zero(found)) / 8);
+    }
+  }
+  for (; base < line.size(); ++base)
+    if (line[base] == '<') visit(base);
+}
+
 }  // namespace
 
 RecordFields ScanRecord(std::string_view line) {
   RecordFields fields;
   bool hasDxcc = false, hasBand = false, hasFreq = false;
-  for (size_t at = NextTag(line, 0); at != std::string_view::npos; at = NextTag(line, at + 1)) {
-    if (at + 1 >= line.size()) break;
+  ForEachTagStart(line, [&](size_t at) {
+    if (at + 1 >= line.size()) return;
     switch (FoldCase(line[at + 1])) {  // most fields are none of these: one test passes them
       case 'c':
         if (!fields.hasCall && NameAt(line, at + 1, "call:")) {
@@ -82,7 +110,7 @@ RecordFields ScanRecord(std::string_view line) {
       default:
         break;
     }
-  }
+  });
   return fields;
 }
 
