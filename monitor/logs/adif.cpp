@@ -39,6 +39,20 @@ size_t NextTag(std::string_view line, size_t from) {
   return found < line.size() ? found : std::string_view::npos;
 }
 
+// A four-letter field name as one number, the first letter lowest: Name4("call").
+constexpr uint32_t Name4(const char (&name)[5]) {
+  return static_cast<uint32_t>(name[0]) | static_cast<uint32_t>(name[1]) << 8 | static_cast<uint32_t>(name[2]) << 16 |
+         static_cast<uint32_t>(name[3]) << 24;
+}
+
+// The four bytes from `at` in lower case as Name4 makes them (bytes other than letters are
+// changed too, but never into a letter). The caller knows that four bytes are there.
+uint32_t FoldedName4(std::string_view line, size_t at) {
+  uint32_t name = 0;
+  for (size_t i = 0; i < 4; ++i) name |= static_cast<uint32_t>(static_cast<unsigned char>(line[at + i])) << (8 * i);
+  return name | 0x20202020u;
+}
+
 // The bytes of word that equal c, as the high bit of each such byte; exact, as no carry crosses
 // from one byte into the next.
 uint64_t BytesEqual(uint64_t word, unsigned char c) {
@@ -47,22 +61,26 @@ uint64_t BytesEqual(uint64_t word, unsigned char c) {
   return ~(((x & kLow7) + kLow7) | x | kLow7);
 }
 
+// Up to eight bytes of text from `at` as a word, the first byte lowest; zero bytes past the end.
+uint64_t WordAt(std::string_view text, size_t at) {
+  size_t count = std::min<size_t>(8, text.size() - at);
+  uint64_t word = 0;
+  if (std::endian::native == std::endian::little && count == 8) {
+    std::memcpy(&word, text.data() + at, 8);
+    return word;
+  }
+  for (size_t i = 0; i < count; ++i) word |= uint64_t{static_cast<unsigned char>(text[at + i])} << (8 * i);
+  return word;
+}
+
 // Calls visit with the offset of every "<" of line, in order. A QRZ record has some 45 short
 // fields: finding them eight bytes a step beats both a search per field and a jump by each
 // field's declared length, whose digits cost more to read than the short values they skip.
 template <typename Visit>
 void ForEachTagStart(std::string_view line, Visit visit) {
-  size_t base = 0;
-  if constexpr (std::endian::native == std::endian::little) {  // the lowest byte comes first
-    for (; base + 8 <= line.size(); base += 8) {
-      uint64_t word;
-      std::memcpy(&word, line.data() + base, 8);
-      for (uint64_t found = BytesEqual(word, '<'); found != 0; found &= found - 1)
-        visit(base + static_cast<size_t>(std::countr_zero(found)) / 8);
-    }
-  }
-  for (; base < line.size(); ++base)
-    if (line[base] == '<') visit(base);
+  for (size_t base = 0; base < line.size(); base += 8)
+    for (uint64_t found = BytesEqual(WordAt(line, base), '<'); found != 0; found &= found - 1)
+      visit(base + static_cast<size_t>(std::countr_zero(found)) / 8);
 }
 
 }  // namespace
@@ -71,44 +89,37 @@ RecordFields ScanRecord(std::string_view line) {
   RecordFields fields;
   bool hasDxcc = false, hasBand = false, hasFreq = false;
   ForEachTagStart(line, [&](size_t at) {
-    if (at + 1 >= line.size()) return;
-    switch (FoldCase(line[at + 1])) {  // most fields are none of these: one test passes them
-      case 'c':
-        if (!fields.hasCall && NameAt(line, at + 1, "call:")) {
-          fields.hasCall = true;
-          fields.call = FieldValue(line, at, 5);
-        }
-        break;
-      case 'm':
-        if (NameAt(line, at + 1, "mode:")) {
-          std::string_view mode = FieldValue(line, at, 5);
-          fields.workedMode = fields.workedMode || mode == "FT8" || mode == "JT65";
-        }
-        break;
-      case 'd':
-        if (!hasDxcc && NameAt(line, at + 1, "dxcc:")) {
+    // Most fields are none of these: the colon's place passes them with one test.
+    if (at + 5 < line.size() && line[at + 5] == ':') {
+      std::string_view value;
+      switch (FoldedName4(line, at + 1)) {
+        case Name4("call"):
+          if (!fields.hasCall) {
+            fields.hasCall = true;
+            fields.call = FieldValue(line, at, 5);
+          }
+          break;
+        case Name4("mode"):
+          value = FieldValue(line, at, 5);
+          fields.workedMode = fields.workedMode || value == "FT8" || value == "JT65";
+          break;
+        case Name4("dxcc"):
+          if (!hasDxcc) fields.dxcc = FieldValue(line, at, 5);
           hasDxcc = true;
-          fields.dxcc = FieldValue(line, at, 5);
-        }
-        break;
-      case 'b':
-        if (!hasBand && NameAt(line, at + 1, "band:")) {
+          break;
+        case Name4("band"):
+          if (!hasBand) fields.band = FieldValue(line, at, 5);
           hasBand = true;
-          fields.band = FieldValue(line, at, 5);
-        }
-        break;
-      case 'f':
-        if (!hasFreq && NameAt(line, at + 1, "freq:")) {
+          break;
+        case Name4("freq"):
+          if (!hasFreq) fields.freq = FieldValue(line, at, 5);
           hasFreq = true;
-          fields.freq = FieldValue(line, at, 5);
-        }
-        break;
-      case 'a':
-        if (NameAt(line, at + 1, "app_qrzlog_status:"))
-          fields.confirmed = fields.confirmed || FieldValue(line, at, 18) == "C";
-        break;
-      default:
-        break;
+          break;
+        default:
+          break;
+      }
+    } else if (at + 18 < line.size() && line[at + 18] == ':' && NameAt(line, at + 1, "app_qrzlog_status")) {
+      fields.confirmed = fields.confirmed || FieldValue(line, at, 18) == "C";
     }
   });
   return fields;
