@@ -199,7 +199,10 @@ void FollowDecodeFile(const std::string& allTxtPath, int64_t& allTxtPosition, De
   FileMark now = MarkOf(file, size);
   if (now.identity != track.mark.identity) {
     ReadRestOfHeldFile(track, allTxtPosition, take);
-    allTxtPosition = StartOfOtherFile(*current, track);
+    // A file the look at the folder missed (made by WSJT-X between the look and the open) is
+    // one never seen before.
+    SeenDecodeFile opened = current ? *current : SeenDecodeFile{FileNameOf(path), now.identity, size, {}};
+    allTxtPosition = StartOfOtherFile(opened, track);
   } else if (!OnlyGrew(track.mark, file, now)) {
     allTxtPosition = 0;  // rewritten in place: read from its start
   }

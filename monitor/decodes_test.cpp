@@ -260,6 +260,15 @@ TEST_F(DecodesTest, AFileThatIsNotThereIsWaitedForAndReadWholeWhenItIs) {
     ASSERT_EQ(poll.calls.count, 1);
     EXPECT_EQ(poll.Call(1), "NEW1");
   }
+  // Made between the look at the folder and the open, it is in no listing: a name no listing
+  // takes for a decode file stands in for that moment.
+  std::filesystem::create_directory("other");
+  Poll poll;
+  NoteDecodeFileEnd("other/decodes.log", poll.position, poll.track);
+  WriteFile("other/decodes.log", Decode("CQ NEW2 FN42") + "\n");
+  poll.Run("other/decodes.log");
+  ASSERT_EQ(poll.calls.count, 1);
+  EXPECT_EQ(poll.Call(1), "NEW2");
 }
 
 // The decoder appends a line just before the file is renamed away and a new one started.
