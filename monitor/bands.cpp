@@ -1,6 +1,7 @@
 // ADIF's band table.
 #include "monitor/bands.h"
 
+#include <array>
 #include <iterator>
 
 #include "common/text.h"
@@ -8,7 +9,7 @@
 namespace {
 
 struct Band {
-  std::string_view name;  // its length known without a look: every contact is named against them all
+  std::string_view name;
   double lower, upper;    // MHz, both edges in the band
 };
 
@@ -24,7 +25,22 @@ constexpr Band kBands[] = {
     {"submm", 300000.0, 7500000.0},
 };
 
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
+constexpr char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
+
+// A name of up to eight bytes as one number, in lower case, so that a contact's band is named
+// in one comparison a band; 0 for a longer or empty name, which names no band.
+constexpr uint64_t NameKey(std::string_view name) {
+  if (name.empty() || name.size() > 8) return 0;
+  uint64_t key = 0;
+  for (char c : name) key = key << 8 | static_cast<unsigned char>(Lower(c));
+  return key;
+}
+
+constexpr auto kBandKeys = [] {
+  std::array<uint64_t, std::size(kBands)> keys{};
+  for (size_t i = 0; i < keys.size(); ++i) keys[i] = NameKey(kBands[i].name);
+  return keys;
+}();
 
 }  // namespace
 
@@ -35,13 +51,9 @@ int BandOfMegahertz(double megahertz) {
 }
 
 int BandNamed(std::string_view name) {
-  for (size_t i = 0; i < std::size(kBands); ++i) {
-    std::string_view known = kBands[i].name;
-    if (known.size() != name.size() || known.back() != Lower(name.back())) continue;
-    size_t at = 0;
-    while (at < name.size() && Lower(name[at]) == known[at]) ++at;
-    if (at == name.size()) return static_cast<int>(i);
-  }
+  uint64_t key = NameKey(name);
+  for (size_t i = 0; key != 0 && i < kBandKeys.size(); ++i)
+    if (kBandKeys[i] == key) return static_cast<int>(i);
   return kNoBand;
 }
 

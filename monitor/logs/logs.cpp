@@ -2,6 +2,7 @@
 #include "monitor/logs/logs.h"
 
 #include <algorithm>
+#include <array>
 
 #include "common/errors.h"
 #include "common/files.h"
@@ -55,25 +56,47 @@ int ReadWsjtxLog(WorkedList& workedList, WsjtxLogTrack& track) {
   return 0;
 }
 
-void AddConfirmed(ConfirmedList& confirmedList, ConfirmedBands* confirmedBands, std::string_view dxcc, BandSet bands) {
-  int32_t entity = TextToWholeNumber(std::string(dxcc));
+// Where each entity stands in the confirmed list, so that 100,000 confirmed contacts do not
+// each search it: by entity number, which ADIF keeps below 1000.
+struct ConfirmedIndex {
+  std::array<int32_t, 1000> position;
+  ConfirmedIndex() { position.fill(-1); }
+};
+
+// The entity number of a dxcc field, its digits read at once; 0 (no entity) for any other text.
+int32_t EntityNumber(std::string_view dxcc) {
+  int32_t number = 0;
+  for (char c : dxcc) {
+    if (!IsDigit(c) || number >= 100000) return TextToWholeNumber(std::string(dxcc));
+    number = number * 10 + (c - '0');
+  }
+  return number;
+}
+
+void AddConfirmed(ConfirmedList& confirmedList, ConfirmedBands* confirmedBands, ConfirmedIndex& index,
+                  std::string_view dxcc, BandSet bands) {
+  int32_t entity = EntityNumber(dxcc);
   if (entity <= 0) return;  // 0 is no entity: a contact at sea (/MM) confirms none
-  auto at = std::find(confirmedList.begin(), confirmedList.end(), entity);
-  size_t index = static_cast<size_t>(at - confirmedList.begin());
-  if (at == confirmedList.end()) confirmedList.push_back(entity);
+  bool indexed = entity < static_cast<int32_t>(index.position.size());
+  size_t at = indexed && index.position[entity] >= 0
+                  ? static_cast<size_t>(index.position[entity])
+                  : static_cast<size_t>(std::find(confirmedList.begin(), confirmedList.end(), entity) - confirmedList.begin());
+  if (at == confirmedList.size()) confirmedList.push_back(entity);
+  if (indexed) index.position[entity] = static_cast<int32_t>(at);
   if (!confirmedBands) return;
-  if (confirmedBands->size() <= index) confirmedBands->resize(index + 1, 0);
-  (*confirmedBands)[index] |= bands;
+  if (confirmedBands->size() <= at) confirmedBands->resize(at + 1, 0);
+  (*confirmedBands)[at] |= bands;
 }
 
 // The records of the QRZ logbook copy from the read position on, into either list or both:
 // FT8 and JT65 contacts to worked, the entities of confirmed contacts to confirmed.
 void ScanQrzCopy(TextFile& file, WorkedList* worked, ConfirmedList* confirmed, ConfirmedBands* confirmedBands) {
   std::string call;
+  ConfirmedIndex index;
   ForEachLine(file, [&](std::string_view record, int64_t) {
     RecordFields fields = ScanRecord(record);
     BandSet bands = BandsOfContact(fields.band, fields.freq);
-    if (confirmed && fields.confirmed && !fields.dxcc.empty()) AddConfirmed(*confirmed, confirmedBands, fields.dxcc, bands);
+    if (confirmed && fields.confirmed && !fields.dxcc.empty()) AddConfirmed(*confirmed, confirmedBands, index, fields.dxcc, bands);
     if (!worked || !fields.workedMode || !fields.hasCall) return;
     // QRZ writes the slash of a portable call as "_": W7XYZ_P is W7XYZ/P.
     if (fields.call.find('_') == std::string_view::npos) {
