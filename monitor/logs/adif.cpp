@@ -83,6 +83,14 @@ void ForEachTagStart(std::string_view line, Visit visit) {
       visit(base + static_cast<size_t>(std::countr_zero(found)) / 8);
 }
 
+// The first "<band:" of line; npos when none. Found by its "b", as WSJT-X's records have no "b"
+// before it, where a search for "<" would stop at every field.
+size_t FindBandTag(std::string_view line) {
+  for (size_t b = line.find('b', 1); b != std::string_view::npos; b = line.find('b', b + 1))
+    if (line[b - 1] == '<' && line.substr(b, 5) == "band:") return b - 1;
+  return std::string_view::npos;
+}
+
 }  // namespace
 
 RecordFields ScanRecord(std::string_view line) {
@@ -138,7 +146,7 @@ bool CallFieldOf(std::string_view line, std::string_view& value) {
 void BandFieldsOf(std::string_view line, std::string_view& band, std::string_view& freq) {
   // WSJT-X writes "<band:3>20m" in lower case: found in one search. Other loggers' fields, in
   // any case, take a scan of the line.
-  size_t at = line.find("<band:");
+  size_t at = FindBandTag(line);
   if (at != std::string_view::npos) {
     band = FieldValue(line, at, 5);
     freq = {};
