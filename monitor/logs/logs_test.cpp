@@ -283,6 +283,7 @@ TEST_F(LogsTest, ContactsCarryTheirBand) {
                 "<call:5>K1ABC <mode:3>FT8 <freq:8>7.075123 <eor>\n"
                 "<call:5>DL1AB <mode:3>FT8 <eor>\n"
                 "<call:4>VK2A <mode:3>FT8 <band:3>20M <eor>\n"
+                "<call:4>W9ZZ <mode:3>FT8 <band:3>21m <eor>\n"  // a band that names none: every band
                 "<call:6>JA1ABC <mode:3>FT8 <band:3>15m <freq:9>21.075000 <eor>\n");
   MergeWsjtxWorked(worked, error, track);
   struct Row {
@@ -292,7 +293,7 @@ TEST_F(LogsTest, ContactsCarryTheirBand) {
   };
   for (const Row& row : {Row{"JA1ABC", "20m", true}, {"JA1ABC", "15m", true}, {"JA1ABC", "40m", false},
                          {"K1ABC", "40m", true}, {"K1ABC", "20m", false}, {"DL1AB", "6m", true}, {"VK2A", "20m", true},
-                         {"VK2A", "40m", false}})
+                         {"VK2A", "40m", false}, {"W9ZZ", "15m", true}, {"W9ZZ", "2m", true}})
     EXPECT_EQ(IsWorkedOnBand(worked, row.call, BandNamed(row.band)), row.worked) << row.call << " " << row.band;
   WriteFile("K1XYZ.adi.txt", "Download Time Stamp: 03-08-2021 12:00:00\r\n"
                              "<call:5>JA1ZZ<band:3>20m<mode:3>FT8<app_qrzlog_status:1>C<dxcc:3>339<eor>\r\n"
