@@ -28,13 +28,15 @@ std::string_view FieldValue(std::string_view line, size_t at, size_t nameLength)
   size_t digits = at + 1 + nameLength, length = 0;
   for (; digits < line.size() && IsDigit(line[digits]); ++digits)
     length = std::min<size_t>(length * 10 + static_cast<size_t>(line[digits] - '0'), line.size());
-  size_t close = line.find('>', digits);
+  // The ">" mostly follows the digits at once; a type ("<dxcc:3:N>") or a broken tag takes a search.
+  size_t close = digits < line.size() && line[digits] == '>' ? digits : line.find('>', digits);
   return close == std::string_view::npos ? std::string_view() : line.substr(close + 1, length);
 }
 
 // The offset of the next "<" from `from`, npos when none.
 size_t NextTag(std::string_view line, size_t from) {
   if (from >= line.size()) return std::string_view::npos;
+  if (line[from] == '<') return from;  // a record's first field, most often
   size_t found = from + FindByte(line.data() + from, line.size() - from, '<');
   return found < line.size() ? found : std::string_view::npos;
 }
