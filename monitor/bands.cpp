@@ -1,7 +1,6 @@
 // ADIF's band table.
 #include "monitor/bands.h"
 
-#include <algorithm>
 #include <array>
 #include <iterator>
 
@@ -37,16 +36,9 @@ constexpr uint64_t NameKey(std::string_view name) {
   return key;
 }
 
-// Each band's name key beside its position in kBands, sorted by key for a binary search.
-struct BandKey {
-  uint64_t key;
-  int band;
-};
-
 constexpr auto kBandKeys = [] {
-  std::array<BandKey, std::size(kBands)> keys{};
-  for (size_t i = 0; i < keys.size(); ++i) keys[i] = BandKey{NameKey(kBands[i].name), static_cast<int>(i)};
-  std::sort(keys.begin(), keys.end(), [](const BandKey& a, const BandKey& b) { return a.key < b.key; });
+  std::array<uint64_t, std::size(kBands)> keys{};
+  for (size_t i = 0; i < keys.size(); ++i) keys[i] = NameKey(kBands[i].name);
   return keys;
 }();
 
@@ -60,9 +52,9 @@ int BandOfMegahertz(double megahertz) {
 
 int BandNamed(std::string_view name) {
   uint64_t key = NameKey(name);
-  auto found = std::lower_bound(kBandKeys.begin(), kBandKeys.end(), key,
-                                [](const BandKey& band, uint64_t wanted) { return band.key < wanted; });
-  return key != 0 && found != kBandKeys.end() && found->key == key ? found->band : kNoBand;
+  for (size_t i = 0; key != 0 && i < kBandKeys.size(); ++i)
+    if (kBandKeys[i] == key) return static_cast<int>(i);
+  return kNoBand;
 }
 
 const char* BandName(int band) {
