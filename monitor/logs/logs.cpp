@@ -63,7 +63,8 @@ struct ConfirmedIndex {
   ConfirmedIndex() { position.fill(-1); }
 };
 
-// The entity number of a dxcc field, its digits read at once; 0 (no entity) for any other text.
+// The entity number of a dxcc field: its digits read at once, as nearly every one is; any other
+// text as the number reader takes it.
 int32_t EntityNumber(std::string_view dxcc) {
   int32_t number = 0;
   for (char c : dxcc) {
