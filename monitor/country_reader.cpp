@@ -101,8 +101,11 @@ void MakeTable(ReadTable& read, CountryTable& table) {
   table.exactCalls = std::span<const CountryWord>(table.ownWords).first(exactCount);
   table.prefixes = std::span<const CountryWord>(table.ownWords).subspan(exactCount);
   table.longestPrefix = longestPrefix;
+  if (read.version.empty()) return;
+  // The version, as a view of its "=VERyyyymmdd" entry in the pool.
+  std::string entry = "VER" + read.version;
   for (const CountryWord& call : table.exactCalls)
-    if (WordText(table, call) == "VER" + read.version) table.version = WordText(table, call).substr(3);
+    if (WordText(table, call) == entry) table.version = WordText(table, call).substr(3);
 }
 
 }  // namespace
