@@ -1,8 +1,10 @@
-// MarkByte for any processor: a byte at a time, which the compiler may widen.
+// MarkBytePairs for any processor: a byte at a time.
 #include "platform/bytes.h"
 
-void MarkByte(std::string_view text, char c, uint64_t* map) {
-  for (size_t word = 0; word < ByteMapWords(text.size()); ++word) map[word] = 0;
-  for (size_t i = 0; i < text.size(); ++i)
-    if (text[i] == c) map[i / 64] |= uint64_t{1} << (i % 64);
+void MarkBytePairs(std::string_view text, char first, char second, size_t near, size_t far, uint64_t* map) {
+  size_t size = text.size();
+  for (size_t word = 0; word < ByteMapWords(size); ++word) map[word] = 0;
+  for (size_t i = 0; i < size; ++i)
+    if (text[i] == first && ((i + near < size && text[i + near] == second) || (i + far < size && text[i + far] == second)))
+      map[i / 64] |= uint64_t{1} << (i % 64);
 }

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <bit>
 #include <cstdint>
+#include <cstring>
 #include <iterator>
 #include <vector>
 
@@ -52,16 +53,20 @@ constexpr uint32_t Name4(const char (&name)[5]) {
 // The four bytes from `at` in lower case as Name4 makes them (bytes other than letters are
 // changed too, but never into a letter). The caller knows that four bytes are there.
 uint32_t FoldedName4(std::string_view line, size_t at) {
-  uint32_t name = 0;
-  for (size_t i = 0; i < 4; ++i) name |= static_cast<uint32_t>(static_cast<unsigned char>(line[at + i])) << (8 * i);
+  uint32_t name;
+  std::memcpy(&name, line.data() + at, 4);  // one load where the processor keeps the first byte lowest
+  if constexpr (std::endian::native == std::endian::big)
+    name = name >> 24 | (name >> 8 & 0xff00u) | (name << 8 & 0xff0000u) | name << 24;
   return name | 0x20202020u;
 }
 
-// Calls visit with the offset of every "<" of line, in order. A QRZ record has some 41 short
-// fields: a map of its "<"s made many bytes a step beats both a search per field and a jump by
+// Calls visit, in order, with the offset of every "<" of line whose name may be one the readers
+// want: those of four letters ("<call:", ":" five bytes on) and app_qrzlog_status (":" eighteen
+// on). A QRZ record has some 41 short fields and only these few matter: a map of them made many
+// bytes a step passes the rest without a look, and beats both a search per field and a jump by
 // each field's declared length, whose digits cost more to read than the short values they skip.
 template <typename Visit>
-void ForEachTagStart(std::string_view line, Visit visit) {
+void ForEachCandidateTag(std::string_view line, Visit visit) {
   uint64_t shortMap[64];  // a line of up to 4 KB; a longer one takes a map of its own
   std::vector<uint64_t> longMap;
   uint64_t* map = shortMap;
@@ -70,7 +75,7 @@ void ForEachTagStart(std::string_view line, Visit visit) {
     longMap.resize(words);
     map = longMap.data();
   }
-  MarkByte(line, '<', map);
+  MarkBytePairs(line, '<', ':', 5, 18, map);
   for (size_t word = 0; word < words; ++word)
     for (uint64_t found = map[word]; found != 0; found &= found - 1)
       visit(word * 64 + static_cast<size_t>(std::countr_zero(found)));
@@ -89,8 +94,7 @@ size_t FindBandTag(std::string_view line) {
 RecordFields ScanRecord(std::string_view line) {
   RecordFields fields;
   bool hasDxcc = false, hasBand = false, hasFreq = false;
-  ForEachTagStart(line, [&](size_t at) {
-    // Most fields are none of these: the colon's place passes them with one test.
+  ForEachCandidateTag(line, [&](size_t at) {
     if (at + 5 < line.size() && line[at + 5] == ':') {
       std::string_view value;
       switch (FoldedName4(line, at + 1)) {
