@@ -27,8 +27,8 @@ constexpr Band kBands[] = {
 
 constexpr char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
 
-// A name of up to eight bytes as one number, in lower case, so that a contact's band is named
-// in one comparison a band; 0 for a longer or empty name, which names no band.
+// A name of up to eight bytes as one number, in lower case, so that a band is named in one
+// comparison; 0 for a longer or empty name, which names no band.
 constexpr uint64_t NameKey(std::string_view name) {
   if (name.empty() || name.size() > 8) return 0;
   uint64_t key = 0;
@@ -42,6 +42,30 @@ constexpr auto kBandKeys = [] {
   return keys;
 }();
 
+// Every band's key has a place of its own among 256, found by one multiplication with a
+// multiplier chosen here, at build time, so that no two keys share a place: a contact's band
+// is named with one look and one comparison, not a pass over the table.
+constexpr size_t PlaceOf(uint64_t key, uint64_t multiplier) { return static_cast<size_t>(key * multiplier >> 56); }
+
+constexpr uint64_t kPlaceMultiplier = [] {
+  for (uint64_t multiplier = 0x9e3779b97f4a7c15ull;; multiplier = (multiplier * 6364136223846793005ull + 1) | 1) {
+    std::array<bool, 256> taken{};
+    bool clash = false;
+    for (uint64_t key : kBandKeys) {
+      clash = clash || taken[PlaceOf(key, multiplier)];
+      taken[PlaceOf(key, multiplier)] = true;
+    }
+    if (!clash) return multiplier;
+  }
+}();
+
+constexpr auto kBandOfPlace = [] {
+  std::array<int8_t, 256> bands{};
+  bands.fill(kNoBand);
+  for (size_t i = 0; i < kBandKeys.size(); ++i) bands[PlaceOf(kBandKeys[i], kPlaceMultiplier)] = static_cast<int8_t>(i);
+  return bands;
+}();
+
 }  // namespace
 
 int BandOfMegahertz(double megahertz) {
@@ -52,9 +76,8 @@ int BandOfMegahertz(double megahertz) {
 
 int BandNamed(std::string_view name) {
   uint64_t key = NameKey(name);
-  for (size_t i = 0; key != 0 && i < kBandKeys.size(); ++i)
-    if (kBandKeys[i] == key) return static_cast<int>(i);
-  return kNoBand;
+  int band = kBandOfPlace[PlaceOf(key, kPlaceMultiplier)];
+  return key != 0 && band != kNoBand && kBandKeys[band] == key ? band : kNoBand;
 }
 
 const char* BandName(int band) {
