@@ -50,6 +50,9 @@ constexpr uint32_t Name4(const char (&name)[5]) {
          static_cast<uint32_t>(name[3]) << 24;
 }
 
+// True when the field whose "<" stands at `at` has a name of four letters ("<call:").
+bool HasFourLetterName(std::string_view line, size_t at) { return at + 5 < line.size() && line[at + 5] == ':'; }
+
 // The four bytes from `at` in lower case as Name4 makes them (bytes other than letters are
 // changed too, but never into a letter). The caller knows that four bytes are there.
 uint32_t FoldedName4(std::string_view line, size_t at) {
@@ -95,7 +98,7 @@ RecordFields ScanRecord(std::string_view line) {
   RecordFields fields;
   bool hasDxcc = false, hasBand = false, hasFreq = false;
   ForEachCandidateTag(line, [&](size_t at) {
-    if (at + 5 < line.size() && line[at + 5] == ':') {
+    if (HasFourLetterName(line, at)) {
       std::string_view value;
       switch (FoldedName4(line, at + 1)) {
         case Name4("call"):
@@ -133,7 +136,7 @@ RecordFields ScanRecord(std::string_view line) {
 bool CallFieldOf(std::string_view line, std::string_view& value) {
   value = {};
   for (size_t at = NextTag(line, 0); at != std::string_view::npos; at = NextTag(line, at + 1)) {
-    if (!NameAt(line, at + 1, "call:")) continue;
+    if (!HasFourLetterName(line, at) || FoldedName4(line, at + 1) != Name4("call")) continue;
     value = FieldValue(line, at, 5);
     return true;
   }
