@@ -56,6 +56,23 @@ void FillSlots(WorkedList& worked, size_t calls) {
   }
 }
 
+// AddWorked with the call's hash at hand.
+bool AddHashed(WorkedList& worked, std::string_view call, uint64_t hash, BandSet bands) {
+  if (TableFull(worked, WorkedCount(worked))) FillSlots(worked, 2 * WorkedCount(worked));
+  size_t slot = SlotOf(worked, call, hash);
+  if (worked.slots[slot] != 0) {
+    worked.bands[PositionIn(worked.slots[slot])] |= bands;
+    return false;
+  }
+  // Past 16 million calls or 4 GB of them no log is real: the rest stay unknown.
+  if (WorkedCount(worked) >= kMostWorkedCalls || worked.arena.size() + call.size() > UINT32_MAX) return false;
+  worked.slots[slot] = SlotValue(hash, WorkedCount(worked));
+  worked.arena.append(call);
+  worked.ends.push_back(static_cast<uint32_t>(worked.arena.size()));
+  worked.bands.push_back(bands);
+  return true;
+}
+
 }  // namespace
 
 std::string_view WorkedCall(const WorkedList& worked, size_t position) {
@@ -79,20 +96,38 @@ void ReserveWorked(WorkedList& worked, size_t calls) {
 }
 
 bool AddWorked(WorkedList& worked, std::string_view call, BandSet bands) {
-  if (TableFull(worked, WorkedCount(worked))) FillSlots(worked, 2 * WorkedCount(worked));
-  uint64_t hash = HashOf(call);
-  size_t slot = SlotOf(worked, call, hash);
-  if (worked.slots[slot] != 0) {
-    worked.bands[PositionIn(worked.slots[slot])] |= bands;
-    return false;
+  return AddHashed(worked, call, HashOf(call), bands);
+}
+
+void AddWorkedSoon(WorkedList& worked, WorkedBatch& batch, std::string_view call, BandSet bands) {
+  batch.calls.append(call);
+  batch.ends[batch.count] = static_cast<uint32_t>(batch.calls.size());
+  batch.bands[batch.count] = bands;
+  if (++batch.count == kWorkedBatchSize) AddWorkedBatch(worked, batch);
+}
+
+void AddWorkedBatch(WorkedList& worked, WorkedBatch& batch) {
+  auto call = [&](size_t i) {
+    size_t begin = i == 0 ? 0 : batch.ends[i - 1];
+    return std::string_view(batch.calls).substr(begin, batch.ends[i] - begin);
+  };
+  if (TableFull(worked, WorkedCount(worked) + batch.count)) FillSlots(worked, 2 * (WorkedCount(worked) + batch.count));
+  // Ask for every call's first slot, then for what the held ones point at, and only then add:
+  // each step's loads go out together instead of each call waiting for its own.
+  std::array<uint64_t, kWorkedBatchSize> hashes;
+  for (size_t i = 0; i < batch.count; ++i) {
+    hashes[i] = HashOf(call(i));
+    __builtin_prefetch(&worked.slots[FirstSlot(hashes[i], worked.slots.size())]);
   }
-  // Past 16 million calls or 4 GB of them no log is real: the rest stay unknown.
-  if (WorkedCount(worked) >= kMostWorkedCalls || worked.arena.size() + call.size() > UINT32_MAX) return false;
-  worked.slots[slot] = SlotValue(hash, WorkedCount(worked));
-  worked.arena.append(call);
-  worked.ends.push_back(static_cast<uint32_t>(worked.arena.size()));
-  worked.bands.push_back(bands);
-  return true;
+  for (size_t i = 0; i < batch.count; ++i) {
+    uint32_t held = worked.slots[FirstSlot(hashes[i], worked.slots.size())];
+    if (held == 0) continue;
+    __builtin_prefetch(&worked.ends[PositionIn(held)]);
+    __builtin_prefetch(&worked.bands[PositionIn(held)]);
+  }
+  for (size_t i = 0; i < batch.count; ++i) AddHashed(worked, call(i), hashes[i], batch.bands[i]);
+  batch.calls.clear();
+  batch.count = 0;
 }
 
 bool IsWorked(const WorkedList& worked, std::string_view call) {

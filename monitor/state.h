@@ -146,6 +146,19 @@ std::string_view WorkedCall(const WorkedList& worked, size_t position);
 std::vector<std::string> WorkedCalls(const WorkedList& worked);
 // Adds call unless the list holds it already (then its bands join those it has); true when added.
 bool AddWorked(WorkedList& worked, std::string_view call, BandSet bands = kEveryBand);
+// Calls on their way into a worked list, a few dozen at a time: a log's reader finds them one
+// record apart, and their places in a large list are fetched from memory together, not in turn.
+inline constexpr size_t kWorkedBatchSize = 32;
+struct WorkedBatch {
+  std::string calls;                            // one after another
+  std::array<uint32_t, kWorkedBatchSize> ends;  // where each ends in calls
+  std::array<BandSet, kWorkedBatchSize> bands;
+  size_t count = 0;
+};
+// Adds call as AddWorked does, once the batch is full or added whole.
+void AddWorkedSoon(WorkedList& worked, WorkedBatch& batch, std::string_view call, BandSet bands);
+// Adds the batch's calls in their order, as AddWorked would one by one, and empties it.
+void AddWorkedBatch(WorkedList& worked, WorkedBatch& batch);
 bool IsWorked(const WorkedList& worked, std::string_view call);
 // Worked on that band; on any band for kNoBand.
 bool IsWorkedOnBand(const WorkedList& worked, std::string_view call, int band);

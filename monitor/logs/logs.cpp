@@ -43,15 +43,17 @@ int ReadWsjtxLog(WorkedList& workedList, WsjtxLogTrack& track) {
   ReserveWorked(workedList, WorkedCount(workedList) + static_cast<size_t>((size - from) / kWsjtxRecordBytes));
   if (from < size && SeekOpenFile(file.handle, from)) {
     std::string_view call, band, freq;
+    WorkedBatch batch;
     ForEachLine(file, [&](std::string_view line, int64_t end) {
       // A last record still being written (no line end, no <eor> yet) is read whole next time.
       if (end < 0 && !EndsRecord(line)) return;
       if (CallFieldOf(line, call)) {
         BandFieldsOf(line, band, freq);
-        AddWorked(workedList, call, BandsOfContact(band, freq));
+        AddWorkedSoon(workedList, batch, call, BandsOfContact(band, freq));
       }
       if (end >= 0) track.end = end;
     });
+    AddWorkedBatch(workedList, batch);
   }
   return 0;
 }
@@ -94,6 +96,7 @@ void AddConfirmed(ConfirmedList& confirmedList, ConfirmedBands* confirmedBands, 
 void ScanQrzCopy(TextFile& file, WorkedList* worked, ConfirmedList* confirmed, ConfirmedBands* confirmedBands) {
   std::string call;
   ConfirmedIndex index;
+  WorkedBatch batch;
   ForEachLine(file, [&](std::string_view record, int64_t) {
     RecordFields fields = ScanRecord(record);
     BandSet bands = BandsOfContact(fields.band, fields.freq);
@@ -101,13 +104,14 @@ void ScanQrzCopy(TextFile& file, WorkedList* worked, ConfirmedList* confirmed, C
     if (!worked || !fields.workedMode || !fields.hasCall) return;
     // QRZ writes the slash of a portable call as "_": W7XYZ_P is W7XYZ/P.
     if (fields.call.find('_') == std::string_view::npos) {
-      AddWorked(*worked, fields.call, bands);
+      AddWorkedSoon(*worked, batch, fields.call, bands);
       return;
     }
     call.assign(fields.call);
     std::replace(call.begin(), call.end(), '_', '/');
-    AddWorked(*worked, call, bands);
+    AddWorkedSoon(*worked, batch, call, bands);
   });
+  if (worked) AddWorkedBatch(*worked, batch);
 }
 
 // The QRZ logbook copy into the worked list, started afresh, and into confirmedList when given.
