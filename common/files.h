@@ -111,9 +111,17 @@ size_t SplitLines(LineSplitter& splitter, std::string_view data, Visit& visit) {
     if (data[0] == '\n') at = 1;
     splitter.skipLf = false;
   }
+  // The next CR is looked for once it is passed, not on every line: a file of LF line ends
+  // (WSJT-X's on Linux) has none, and each line then takes one search, for its LF.
+  size_t cr = 0;
+  bool crSought = false;
   while (at < data.size()) {
+    if (!crSought || cr < at) {
+      cr = at + FindByte(data.data() + at, data.size() - at, '\r');
+      crSought = true;
+    }
     const char* start = data.data() + at;
-    size_t lineLength = FindLineEnd(start, data.size() - at);
+    size_t lineLength = FindByte(start, cr - at, '\n');
     if (lineLength == data.size() - at) break;  // no line end yet
     bool cr = start[lineLength] == '\r';
     size_t end = at + lineLength + 1;
