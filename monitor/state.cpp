@@ -107,25 +107,24 @@ void AddWorkedSoon(WorkedList& worked, WorkedBatch& batch, std::string_view call
 }
 
 void AddWorkedBatch(WorkedList& worked, WorkedBatch& batch) {
-  auto call = [&](size_t i) {
-    size_t begin = i == 0 ? 0 : batch.ends[i - 1];
-    return std::string_view(batch.calls).substr(begin, batch.ends[i] - begin);
-  };
   if (TableFull(worked, WorkedCount(worked) + batch.count)) FillSlots(worked, 2 * (WorkedCount(worked) + batch.count));
   // Ask for every call's first slot, then for what the held ones point at, and only then add:
   // each step's loads go out together instead of each call waiting for its own.
+  std::array<std::string_view, kWorkedBatchSize> calls;
   std::array<uint64_t, kWorkedBatchSize> hashes;
-  for (size_t i = 0; i < batch.count; ++i) {
-    hashes[i] = HashOf(call(i));
-    __builtin_prefetch(&worked.slots[FirstSlot(hashes[i], worked.slots.size())]);
+  std::array<const uint32_t*, kWorkedBatchSize> firstSlots;
+  for (size_t i = 0, begin = 0; i < batch.count; begin = batch.ends[i++]) {
+    calls[i] = std::string_view(batch.calls).substr(begin, batch.ends[i] - begin);
+    hashes[i] = HashOf(calls[i]);
+    firstSlots[i] = &worked.slots[FirstSlot(hashes[i], worked.slots.size())];
+    __builtin_prefetch(firstSlots[i]);
   }
   for (size_t i = 0; i < batch.count; ++i) {
-    uint32_t held = worked.slots[FirstSlot(hashes[i], worked.slots.size())];
-    if (held == 0) continue;
-    __builtin_prefetch(&worked.ends[PositionIn(held)]);
-    __builtin_prefetch(&worked.bands[PositionIn(held)]);
+    if (*firstSlots[i] == 0) continue;
+    __builtin_prefetch(&worked.ends[PositionIn(*firstSlots[i])]);
+    __builtin_prefetch(&worked.bands[PositionIn(*firstSlots[i])]);
   }
-  for (size_t i = 0; i < batch.count; ++i) AddHashed(worked, call(i), hashes[i], batch.bands[i]);
+  for (size_t i = 0; i < batch.count; ++i) AddHashed(worked, calls[i], hashes[i], batch.bands[i]);
   batch.calls.clear();
   batch.count = 0;
 }
