@@ -113,15 +113,11 @@ size_t SplitLines(LineSplitter& splitter, std::string_view data, Visit& visit) {
   }
   // The next CR is looked for once it is passed, not on every line: a file of LF line ends
   // (WSJT-X's on Linux) has none, and each line then takes one search, for its LF.
-  size_t cr = 0;
-  bool crSought = false;
+  size_t nextCr = at + FindByte(data.data() + at, data.size() - at, '\r');
   while (at < data.size()) {
-    if (!crSought || cr < at) {
-      cr = at + FindByte(data.data() + at, data.size() - at, '\r');
-      crSought = true;
-    }
+    if (nextCr < at) nextCr = at + FindByte(data.data() + at, data.size() - at, '\r');
     const char* start = data.data() + at;
-    size_t lineLength = FindByte(start, cr - at, '\n');
+    size_t lineLength = FindByte(start, nextCr - at, '\n');  // at nextCr when no LF comes first
     if (lineLength == data.size() - at) break;  // no line end yet
     bool cr = start[lineLength] == '\r';
     size_t end = at + lineLength + 1;

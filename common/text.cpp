@@ -164,15 +164,6 @@ size_t FindByte(const char* text, size_t size, char c) {
   return found ? static_cast<size_t>(static_cast<const char*>(found) - text) : size;
 }
 
-// Lines are long (a QRZ record is 800 bytes) and end at an LF: the library's memchr, which looks
-// at 32 or 64 bytes a step, finds it, then any CR before it.
-size_t FindLineEnd(const char* text, size_t size) {
-  const void* lf = std::memchr(text, '\n', size);
-  size_t limit = lf ? static_cast<size_t>(static_cast<const char*>(lf) - text) : size;
-  const void* cr = std::memchr(text, '\r', limit);
-  return cr ? static_cast<size_t>(static_cast<const char*>(cr) - text) : limit;
-}
-
 std::string_view TrimmedView(std::string_view text) {
   size_t first = text.find_first_not_of(' ');
   if (first == std::string_view::npos) return {};

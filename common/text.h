@@ -44,5 +44,3 @@ bool EndsWith(const std::string& text, const std::string& tail);
 bool Contains(const std::string& text, const std::string& part);
 // The offset of the first byte c in text[0, size), or size when there is none.
 size_t FindByte(const char* text, size_t size, char c);
-// The offset of the first CR or LF in text[0, size), or size when there is none.
-size_t FindLineEnd(const char* text, size_t size);
