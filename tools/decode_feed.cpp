@@ -197,10 +197,14 @@ int main(int argc, char** argv) {
   if (!loginReply.empty()) {
     WaitForLogin(loginReply);
     // Once logged in the monitor notes where ALL.TXT ends within moments and polls at the
-    // next boundary: the showcase goes in now, between the two.
+    // next boundary: the showcase goes in now, between the two. It stands for the period under
+    // way, which is then not written again; but when that period has only just begun, the
+    // monitor's first wait may already be at its boundary and read the showcase at once, so it
+    // stands for the period just ended, as WSJT-X's last decodes of it would.
     std::this_thread::sleep_for(milliseconds(300));
     seconds now = duration_cast<seconds>(system_clock::now().time_since_epoch());
-    FeedPeriod(feed, static_cast<std::time_t>(now.count() / 15 * 15));
+    bool periodJustBegan = now.count() % 15 < 2;
+    FeedPeriod(feed, static_cast<std::time_t>(now.count() / 15 * 15 - (periodJustBegan ? 15 : 0)));
     --periods;
   }
   for (int done = 0; periods < 0 || done < periods; ++done) {
