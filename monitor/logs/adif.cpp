@@ -50,8 +50,20 @@ constexpr uint32_t Name4(const char (&name)[5]) {
          static_cast<uint32_t>(name[3]) << 24;
 }
 
+// The names the readers look for, with their colons, as bytes after the "<": the colon stands
+// that far from the "<".
+constexpr size_t kFourLetterName = 5;  // "call:", "mode:", "dxcc:", "band:", "freq:"
+constexpr size_t kStatusName = 18;     // "app_qrzlog_status:"
+
 // True when the field whose "<" stands at `at` has a name of four letters ("<call:").
-bool HasFourLetterName(std::string_view line, size_t at) { return at + 5 < line.size() && line[at + 5] == ':'; }
+bool HasFourLetterName(std::string_view line, size_t at) {
+  return at + kFourLetterName < line.size() && line[at + kFourLetterName] == ':';
+}
+
+// True when the field whose "<" stands at `at` is app_qrzlog_status, in any case.
+bool HasStatusName(std::string_view line, size_t at) {
+  return at + kStatusName < line.size() && line[at + kStatusName] == ':' && NameAt(line, at + 1, "app_qrzlog_status");
+}
 
 // The four bytes from `at` in lower case as Name4 makes them (bytes other than letters are
 // changed too, but never into a letter). The caller knows that four bytes are there.
@@ -78,7 +90,7 @@ void ForEachCandidateTag(std::string_view line, Visit visit) {
     longMap.resize(words);
     map = longMap.data();
   }
-  MarkBytePairs(line, '<', ':', 5, 18, map);
+  MarkBytePairs(line, '<', ':', kFourLetterName, kStatusName, map);
   for (size_t word = 0; word < words; ++word)
     for (uint64_t found = map[word]; found != 0; found &= found - 1)
       visit(word * 64 + static_cast<size_t>(std::countr_zero(found)));
@@ -104,30 +116,30 @@ RecordFields ScanRecord(std::string_view line) {
         case Name4("call"):
           if (!fields.hasCall) {
             fields.hasCall = true;
-            fields.call = FieldValue(line, at, 5);
+            fields.call = FieldValue(line, at, kFourLetterName);
           }
           break;
         case Name4("mode"):
-          value = FieldValue(line, at, 5);
+          value = FieldValue(line, at, kFourLetterName);
           fields.workedMode = fields.workedMode || value == "FT8" || value == "JT65";
           break;
         case Name4("dxcc"):
-          if (!hasDxcc) fields.dxcc = FieldValue(line, at, 5);
+          if (!hasDxcc) fields.dxcc = FieldValue(line, at, kFourLetterName);
           hasDxcc = true;
           break;
         case Name4("band"):
-          if (!hasBand) fields.band = FieldValue(line, at, 5);
+          if (!hasBand) fields.band = FieldValue(line, at, kFourLetterName);
           hasBand = true;
           break;
         case Name4("freq"):
-          if (!hasFreq) fields.freq = FieldValue(line, at, 5);
+          if (!hasFreq) fields.freq = FieldValue(line, at, kFourLetterName);
           hasFreq = true;
           break;
         default:
           break;
       }
-    } else if (at + 18 < line.size() && line[at + 18] == ':' && NameAt(line, at + 1, "app_qrzlog_status")) {
-      fields.confirmed = fields.confirmed || FieldValue(line, at, 18) == "C";
+    } else if (HasStatusName(line, at)) {
+      fields.confirmed = fields.confirmed || FieldValue(line, at, kStatusName) == "C";
     }
   });
   return fields;
@@ -137,7 +149,7 @@ bool CallFieldOf(std::string_view line, std::string_view& value) {
   value = {};
   for (size_t at = NextTag(line, 0); at != std::string_view::npos; at = NextTag(line, at + 1)) {
     if (!HasFourLetterName(line, at) || FoldedName4(line, at + 1) != Name4("call")) continue;
-    value = FieldValue(line, at, 5);
+    value = FieldValue(line, at, kFourLetterName);
     return true;
   }
   return false;
@@ -148,7 +160,7 @@ void BandFieldsOf(std::string_view line, std::string_view& band, std::string_vie
   // any case, take a scan of the line.
   size_t at = FindBandTag(line);
   if (at != std::string_view::npos) {
-    band = FieldValue(line, at, 5);
+    band = FieldValue(line, at, kFourLetterName);
     freq = {};
     return;
   }
